@@ -1,0 +1,40 @@
+#include "datetime.h"
+
+#include <cmath>
+
+namespace kovalt {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+constexpr double kMsPerDay = 86400000.0;
+} // namespace
+
+DateTime ToDateTime(const QDateTime& local)
+{
+    if (!local.isValid())
+        return 0;
+    const QDateTime l = local.toLocalTime();
+    const double days = double(kEpoch.daysTo(l.date()));
+    const double frac = double(l.time().msecsSinceStartOfDay()) / kMsPerDay;
+    // Before the epoch the fraction still counts forward from midnight, as the suite's format does.
+    return days >= 0 ? days + frac : days - frac;
+}
+
+QDateTime FromDateTime(DateTime value)
+{
+    const double whole = std::trunc(value);
+    const double frac = std::fabs(value - whole);
+    const QDate date = kEpoch.addDays(qint64(whole));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(std::llround(frac * kMsPerDay)) % int(kMsPerDay));
+    return QDateTime(date, time, Qt::LocalTime);
+}
+
+QDateTime ToDosResolution(const QDateTime& local)
+{
+    const QDateTime l = local.toLocalTime();
+    const QTime t = l.time();
+    const QTime cut(t.hour(), t.minute(), t.second() - t.second() % 2);
+    return QDateTime(l.date(), cut, Qt::LocalTime);
+}
+
+} // namespace kovalt
