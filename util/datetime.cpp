@@ -9,10 +9,8 @@ const QDate kEpoch(1899, 12, 30);
 constexpr double kMsPerDay = 86400000.0;
 } // namespace
 
-DateTime ToDateTime(const QDateTime& local)
-{
-    if (!local.isValid())
-        return 0;
+DateTime ToDateTime(const QDateTime& local) {
+    if (!local.isValid()) return 0;
     const QDateTime l = local.toLocalTime();
     const double days = double(kEpoch.daysTo(l.date()));
     const double frac = double(l.time().msecsSinceStartOfDay()) / kMsPerDay;
@@ -20,17 +18,19 @@ DateTime ToDateTime(const QDateTime& local)
     return days >= 0 ? days + frac : days - frac;
 }
 
-QDateTime FromDateTime(DateTime value)
-{
+QDateTime FromDateTime(DateTime value) {
     const double whole = std::trunc(value);
-    const double frac = std::fabs(value - whole);
-    const QDate date = kEpoch.addDays(qint64(whole));
-    const QTime time = QTime::fromMSecsSinceStartOfDay(int(std::llround(frac * kMsPerDay)) % int(kMsPerDay));
-    return QDateTime(date, time, Qt::LocalTime);
+    qint64 ms = std::llround(std::fabs(value - whole) * kMsPerDay);
+    qint64 days = qint64(whole);
+    // A fraction that rounds up to a whole day is the next midnight (the previous one before the epoch).
+    if (ms >= qint64(kMsPerDay)) {
+        ms = 0;
+        days += value < 0 ? -1 : 1;
+    }
+    return QDateTime(kEpoch.addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)), Qt::LocalTime);
 }
 
-QDateTime ToDosResolution(const QDateTime& local)
-{
+QDateTime ToDosResolution(const QDateTime& local) {
     const QDateTime l = local.toLocalTime();
     const QTime t = l.time();
     const QTime cut(t.hour(), t.minute(), t.second() - t.second() % 2);

@@ -12,101 +12,84 @@ namespace kovalt {
 namespace {
 QString g_programDirOverride;
 
-QFileInfo FirstMatch(const QString& path)
-{
-    if (path.isEmpty())
-        return {};
+QFileInfo FirstMatch(const QString& path) {
+    if (path.isEmpty()) return {};
     const QFileInfo info(path);
     const QString name = info.fileName();
     if (name.contains(u'*') || name.contains(u'?')) {
         const QDir dir = info.dir();
-        const QFileInfoList list = dir.entryInfoList({name}, QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                 QDir::NoDotAndDotDot, QDir::Name);
+        const QFileInfoList list =
+            dir.entryInfoList({name}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                              QDir::Name | QDir::IgnoreCase);
         return list.isEmpty() ? QFileInfo() : list.first();
     }
     return info.exists() ? info : QFileInfo();
 }
 } // namespace
 
-QString ProgramDir()
-{
-    if (!g_programDirOverride.isEmpty())
-        return g_programDirOverride;
+QString ProgramDir() {
+    if (!g_programDirOverride.isEmpty()) return g_programDirOverride;
     QString dir = QCoreApplication::applicationDirPath();
-    if (dir.isEmpty())
-        return {};
+    if (dir.isEmpty()) return {};
     dir = QDir::toNativeSeparators(dir);
-    if (!dir.endsWith(QDir::separator()))
-        dir += QDir::separator();
+    if (!dir.endsWith(QDir::separator())) dir += QDir::separator();
     return dir;
 }
 
-void SetProgramDirOverride(const QString& dir)
-{
+void SetProgramDirOverride(const QString& dir) {
     g_programDirOverride = dir;
     if (!g_programDirOverride.isEmpty() && !g_programDirOverride.endsWith(u'/') &&
         !g_programDirOverride.endsWith(u'\\'))
         g_programDirOverride += QDir::separator();
 }
 
-bool FileExists(const QString& path)
-{
-    if (path.isEmpty())
-        return false;
+bool FileExists(const QString& path) {
+    if (path.isEmpty()) return false;
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
 }
 
-qint32 FileSizeOf(const QString& path)
-{
+qint32 FileSizeOf(const QString& path) {
     const QFileInfo info = FirstMatch(path);
-    if (!info.exists() || info.isDir())
-        return 0;
+    if (!info.exists() || info.isDir()) return 0;
     return qint32(quint32(quint64(info.size()) & 0xFFFFFFFFu));
 }
 
-DateTime FileDateTimeOf(const QString& path)
-{
+DateTime FileDateTimeOf(const QString& path) {
     const QFileInfo info = FirstMatch(path);
-    if (!info.exists())
-        return 0;
+    if (!info.exists()) return 0;
     return ToDateTime(ToDosResolution(info.lastModified()));
 }
 
-bool CopyFileWithDate(const QString& source, const QString& destination)
-{
+bool CopyFileWithDate(const QString& source, const QString& destination) {
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
+    if (!in.open(QIODevice::ReadOnly)) return false;
     QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     bool complete = true;
     char block[16384];
     while (true) {
         const qint64 got = in.read(block, sizeof block);
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
         if (out.write(block, got) != got) {
             complete = false;
             break;
         }
     }
-    if (!out.flush())
-        complete = false;
+    if (!out.flush()) complete = false;
     const QDateTime stamp = ToDosResolution(QFileInfo(in).lastModified());
     out.setFileTime(stamp, QFileDevice::FileModificationTime);
     out.close();
     return complete;
 }
 
-void WriteFileAtomic(const QString& path, const QByteArray& data)
-{
+void WriteFileAtomic(const QString& path, const QByteArray& data) {
 #ifndef Q_OS_WIN
     // A file with no write permission is read-only, as the read-only attribute makes it on Windows; keep it
     // even for a privileged user, whom the rename below would not stop.
     const QFileInfo existing(path);
-    constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    // WriteUser is left out: it reports access(), which is always granted to root.
+    constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (existing.exists() && !existing.isDir() && !(existing.permissions() & anyWrite))
         throw Error(QStringLiteral("Cannot create file \"%1\". Access is denied").arg(QDir::toNativeSeparators(path)));
 #endif
@@ -115,14 +98,16 @@ void WriteFileAtomic(const QString& path, const QByteArray& data)
     // instead of QSaveFile quietly writing in place.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.write(data) != data.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
     }
     if (!file.commit())
-        throw Error(QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 } // namespace kovalt

@@ -26,6 +26,8 @@ bool CopyFileWithDate(const QString& source, const QString& destination);
 void WriteFileAtomic(const QString& path, const QByteArray& data);
 
 /// Joins a directory that ends with a separator (or is empty) and a file name.
-inline QString InDir(const QString& dir, const QString& name) { return dir + name; }
+inline QString InDir(const QString& dir, const QString& name) {
+    return dir + name;
+}
 
 } // namespace kovalt

@@ -16,7 +16,7 @@ QString FieldAt(const QString& text, QChar delimiter, int index);
 int PosFrom(const QString& sub, const QString& text, int start);
 /// Replaces every occurrence of find, ignoring case, resuming after each inserted replacement.
 QString ReplaceNoCase(const QString& text, const QString& find, const QString& replacement);
-/// Locale-aware upper-casing by the rules of the user's locale.
+/// Upper-casing by the rules of the user's locale, one character for one, accented letters included.
 QString UpperLocale(const QString& text);
 /// Upper-cases only the letters a to z.
 QString UpperAscii(const QString& text);

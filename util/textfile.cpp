@@ -9,8 +9,7 @@
 namespace kovalt {
 
 namespace {
-QString DecodeUtf16(const QByteArray& bytes, qsizetype from, bool bigEndian)
-{
+QString DecodeUtf16(const QByteArray& bytes, qsizetype from, bool bigEndian) {
     QString out;
     out.reserve((bytes.size() - from) / 2);
     for (qsizetype i = from; i + 1 < bytes.size(); i += 2) {
@@ -22,8 +21,7 @@ QString DecodeUtf16(const QByteArray& bytes, qsizetype from, bool bigEndian)
 }
 } // namespace
 
-QStringList SplitLines(const QString& text)
-{
+QStringList SplitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
@@ -31,18 +29,15 @@ QStringList SplitLines(const QString& text)
         const QChar c = text[i];
         if (c == u'\r' || c == u'\n') {
             lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
             start = i + 1;
         }
     }
-    if (start < n)
-        lines.append(text.mid(start));
+    if (start < n) lines.append(text.mid(start));
     return lines;
 }
 
-TextFile DecodeText(const QByteArray& bytes)
-{
+TextFile DecodeText(const QByteArray& bytes) {
     TextFile file;
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -61,8 +56,7 @@ TextFile DecodeText(const QByteArray& bytes)
     return file;
 }
 
-QByteArray EncodeText(const QStringList& lines, TextEncoding encoding)
-{
+QByteArray EncodeText(const QStringList& lines, TextEncoding encoding) {
     QString text;
     for (const QString& line : lines) {
         text += line;
@@ -90,24 +84,21 @@ QByteArray EncodeText(const QStringList& lines, TextEncoding encoding)
     return {};
 }
 
-TextFile ReadTextFile(const QString& path)
-{
+TextFile ReadTextFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw Error(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     return DecodeText(file.readAll());
 }
 
-TextFile ReadTextFileOrEmpty(const QString& path)
-{
+TextFile ReadTextFileOrEmpty(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    if (!file.open(QIODevice::ReadOnly)) return {};
     return DecodeText(file.readAll());
 }
 
-void WriteTextFile(const QString& path, const QStringList& lines, TextEncoding encoding)
-{
+void WriteTextFile(const QString& path, const QStringList& lines, TextEncoding encoding) {
     WriteFileAtomic(path, EncodeText(lines, encoding));
 }
 

@@ -5,20 +5,16 @@
 
 namespace kovalt {
 
-QString DecodeAnsi(const QByteArray& bytes)
-{
-    if (bytes.isEmpty())
-        return {};
+QString DecodeAnsi(const QByteArray& bytes) {
+    if (bytes.isEmpty()) return {};
     const int n = MultiByteToWideChar(CP_ACP, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
     std::wstring wide(size_t(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.constData(), int(bytes.size()), wide.data(), n);
     return QString::fromWCharArray(wide.data(), n);
 }
 
-QByteArray EncodeAnsi(const QString& text)
-{
-    if (text.isEmpty())
-        return {};
+QByteArray EncodeAnsi(const QString& text) {
+    if (text.isEmpty()) return {};
     const std::wstring wide = text.toStdWString();
     const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
     QByteArray out(n, '\0');
