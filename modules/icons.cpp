@@ -1,0 +1,114 @@
+#include "icons.h"
+#include "modulelist.h"
+#include "tilewidgets.h"
+
+#include "util/error.h"
+#include "util/fileutil.h"
+#include "util/strutil.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+
+namespace kovalt {
+
+namespace {
+ShellIconSource& IconSourceOverride() {
+    static ShellIconSource source;
+    return source;
+}
+
+const QString IconFile = QStringLiteral("icn.ico");
+
+std::optional<QByteArray> Encode(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(image)) return std::nullopt;
+    return bytes;
+}
+} // namespace
+
+void SetShellIconSource(ShellIconSource source) {
+    IconSourceOverride() = std::move(source);
+}
+
+std::optional<ShellIcon> ShellLargeIcon(const QString& path) {
+    if (IconSourceOverride()) return IconSourceOverride()(path);
+    return PlatformLargeIcon(path);
+}
+
+QString BitmapFileFor(const QString& iconame) {
+    const qsizetype cut = qMax(iconame.lastIndexOf(u'/'), iconame.lastIndexOf(u'\\')) + 1;
+    return iconame.left(cut) + ReplaceNoCase(iconame.mid(cut), QStringLiteral(".ico"), QStringLiteral(".bmp"));
+}
+
+IconOutcome ikona(const QString& exename, const QString& iconame, int) {
+    if (FileExists(iconame)) QFile::remove(iconame);
+    const QString program = CestaProgramu(exename);
+    if (!FileExists(program)) return {};
+    const std::optional<ShellIcon> shell = ShellLargeIcon(program);
+    if (!shell || shell->icon.isNull()) return {};
+    IconOutcome outcome{shell->icon, false};
+    const QImage colour = shell->colour.isNull() ? shell->icon.convertToFormat(QImage::Format_RGB32) : shell->colour;
+    const auto bmp = Encode(colour, "bmp");
+    const auto ico = Encode(shell->icon, "ico");
+    if (!bmp || !ico) return outcome;
+    try {
+        WriteFileAtomic(BitmapFileFor(iconame), *bmp);
+        WriteFileAtomic(iconame, *ico);
+        outcome.inFiles = true;
+    } catch (const Error&) {
+        // A program directory that cannot be written still gives the icon, held in memory.
+    }
+    return outcome;
+}
+
+int SirkaIkony(const TileList& list, const QString& programDir) {
+    const QString iconame = InDir(programDir, IconFile);
+    for (int j = 1; j <= qBound(0, int(list.Count), MaxTiles); ++j) {
+        const IconOutcome outcome = ikona(list.Commands[j], iconame, 0);
+        if (outcome.inFiles && FileExists(iconame)) {
+            const QImage bitmap(BitmapFileFor(iconame), "bmp");
+            return bitmap.isNull() ? outcome.image.width() : bitmap.width();
+        }
+        if (outcome.Taken()) return outcome.image.width();
+    }
+    return 0;
+}
+
+int SirkaIkony() {
+    return SirkaIkony(Tiles(), ProgramDir());
+}
+
+void MarkUnlaunchable(TileList& list, int j) {
+    if (TileCaption* caption = list.Captions[j]) {
+        caption->setToolTip(QString());
+        caption->setText(UnlaunchableCaption);
+    }
+    list.Commands[j].clear();
+}
+
+bool NastavIkonu(TileList& list, int j, const QString& programDir) {
+    const QString iconame = InDir(programDir, IconFile);
+    const IconOutcome outcome = ikona(list.Commands[j], iconame, 0);
+    QImage picture;
+    if (outcome.inFiles && FileExists(iconame)) {
+        picture.load(iconame, "ico");
+        QFile::remove(iconame);
+    }
+    if (picture.isNull()) picture = outcome.image;
+    if (picture.isNull()) {
+        MarkUnlaunchable(list, j);
+        return false;
+    }
+    if (TileImage* image = list.Icons[j]) image->SetPicture(picture);
+    return true;
+}
+
+bool NastavIkonu(int j) {
+    return NastavIkonu(Tiles(), j, ProgramDir());
+}
+
+} // namespace kovalt
