@@ -1,0 +1,99 @@
+#include "updateprobe.h"
+
+#include "update/idftp.h"
+#include "update/updatecheck.h"
+#include "util/error.h"
+#include "util/fileutil.h"
+#include "util/textfile.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <exception>
+
+namespace kovalt::admin {
+
+namespace {
+const QString kVersionFile = QStringLiteral("setupkovalt05.ver");
+const QString kInstaller = QStringLiteral("setupkovalt05.exe");
+
+QString MessageOf(const std::exception& e) {
+    if (const auto* error = dynamic_cast<const Error*>(&e)) return error->message();
+    return QString::fromUtf8(e.what());
+}
+} // namespace
+
+int PortNumber(const QString& text) {
+    QString t = text;
+    bool negative = false;
+    if (t.startsWith(u'-') || t.startsWith(u'+')) {
+        negative = t.startsWith(u'-');
+        t.remove(0, 1);
+    }
+    int base = 10;
+    if (t.startsWith(u'$')) {
+        base = 16;
+        t.remove(0, 1);
+    } else if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        base = 16;
+        t.remove(0, 2);
+    }
+    bool ok = !t.isEmpty() && !t.startsWith(u'+') && !t.startsWith(u'-') && !t.contains(u' ');
+    const int value = ok ? t.toInt(&ok, base) : 0;
+    if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return negative ? -value : value;
+}
+
+UpdateProbe ProbeUpdate(const QString& programDir) {
+    UpdateProbe probe;
+    probe.local = LocalVersionText(FromDateTime(FileDateTimeOf(programDir + QStringLiteral("kovalt05.exe"))));
+    probe.outcome = QStringLiteral("N");
+    const UpdateSettings settings = ReadUpdateSettings(programDir + QStringLiteral("kovalt05.ini"));
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        probe.outcome = QStringLiteral("E");
+        probe.reason = QStringLiteral("cannot create a temporary folder: %1").arg(scratch.errorString());
+        return probe;
+    }
+    IdFtp ftp;
+    try {
+        ftp.Passive = settings.passive;
+        ftp.Port = PortNumber(settings.port);
+        ftp.Username = settings.user;
+        ftp.Password = settings.password;
+        ftp.Host = settings.host;
+        ftp.Connect();
+        ftp.ChangeDir(settings.dir);
+
+        const QString versionPath = scratch.filePath(kVersionFile);
+        try {
+            ftp.Get(kVersionFile, versionPath, false);
+        } catch (const std::exception& e) {
+            // The bar takes a missing version file for "no newer build".
+            probe.reason = QStringLiteral("no version file: %1").arg(MessageOf(e));
+            ftp.Disconnect();
+            return probe;
+        }
+        if (FileSizeOf(versionPath) <= 0) {
+            probe.reason = QStringLiteral("the version file is empty");
+        } else {
+            probe.remote = RemoteVersion(ReadTextFile(versionPath).lines);
+            if (!IsNewerVersion(probe.remote, probe.local)) {
+                probe.reason = QStringLiteral("the remote version is not newer");
+            } else {
+                const QString installerPath = scratch.filePath(kInstaller);
+                ftp.Get(kInstaller, installerPath, true);
+                probe.outcome = QStringLiteral("A");
+                probe.reason = QStringLiteral("installer downloaded, %1 bytes").arg(QFileInfo(installerPath).size());
+            }
+        }
+    } catch (const std::exception& e) {
+        probe.outcome = QStringLiteral("E");
+        probe.reason = MessageOf(e);
+    }
+    ftp.Disconnect();
+    return probe;
+}
+
+} // namespace kovalt::admin

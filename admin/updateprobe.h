@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace kovalt::admin {
+
+/// What the update check would find, learnt without touching the program directory.
+struct UpdateProbe {
+    QString local;   ///< version of "kovalt05.exe" in the program directory
+    QString remote;  ///< version announced by the server; empty when none arrived
+    QString outcome; ///< "N", "E" or "A"
+    QString reason;  ///< why: the error for "E", what was found for "N" and "A"
+};
+
+/// The control port from FTPport by the bar's rule (decimal, or hexadecimal after "$" or "0x");
+/// throws Error naming the value when it is not an integer.
+int PortNumber(const QString& text);
+
+/// Connects with the update settings of "kovalt05.ini" in programDir and runs the steps of the
+/// bar's check up to the installer download, downloading into a temporary folder that is removed
+/// afterwards. Starts nothing and writes no file of programDir. Any failure gives "E".
+UpdateProbe ProbeUpdate(const QString& programDir);
+
+} // namespace kovalt::admin
