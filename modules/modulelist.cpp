@@ -64,6 +64,7 @@ void NactiModuly(TileList& list, const QString& programDir) {
     for (int n = 1; n <= modules.size(); ++n) {
         list.Names[n] = modules[n - 1].Name;
         list.Commands[n] = modules[n - 1].Command;
+        list.KeptCommands[n] = modules[n - 1].Command;
         list.Descriptions[n] = modules[n - 1].Description;
     }
     list.Count = qint32(modules.size());
@@ -75,8 +76,11 @@ void NactiModuly() {
 
 void UlozModuly(const TileList& list, const QString& programDir, const QDateTime& written) {
     QList<ModuleEntry> modules;
-    for (int k = 1; k <= qBound(0, int(list.Count), MaxTiles); ++k)
-        modules.append({list.Names[k], list.Commands[k], list.Descriptions[k]});
+    for (int k = 1; k <= qBound(0, int(list.Count), MaxTiles); ++k) {
+        // An unlaunchable tile has no command for this run, but the module stays in the list.
+        const QString& command = list.Commands[k].isEmpty() ? list.KeptCommands[k] : list.Commands[k];
+        modules.append({list.Names[k], command, list.Descriptions[k]});
+    }
     WriteModuleList(programDir, modules, written);
 }
 

@@ -31,11 +31,12 @@ QStringList ModuleListLines(const QList<ModuleEntry>& modules, const QDateTime& 
 /// list atomically in the ANSI code page. Failed backups are ignored; a failed write throws Error.
 void WriteModuleList(const QString& programDir, const QList<ModuleEntry>& modules, const QDateTime& written);
 
-/// Fills Names, Commands and Descriptions of slots 1 to n and sets Count to n.
+/// Fills Names, Commands (also into KeptCommands) and Descriptions of slots 1 to n and sets Count to n.
 void NactiModuly(TileList& list, const QString& programDir);
 /// NactiModuly on Tiles() and ProgramDir().
 void NactiModuly();
-/// Writes slots 1 to Count as the module list, with the current local time.
+/// Writes slots 1 to Count as the module list, with the current local time; a slot whose Commands
+/// is empty (an unlaunchable tile) writes its KeptCommands.
 void UlozModuly(const TileList& list, const QString& programDir, const QDateTime& written);
 /// UlozModuly on Tiles(), ProgramDir() and the current local time.
 void UlozModuly();

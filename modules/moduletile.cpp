@@ -46,7 +46,8 @@ ModuleTileControls MakeModuleTile(TileList& list, QWidget* form, int j, int w, c
 
 TileContent ContentOf(const TileList& list, int k) {
     const TileImage* image = list.Icons[k];
-    return {list.Names[k], list.Descriptions[k], list.Commands[k], image ? image->Picture() : QImage()};
+    return {list.Names[k], list.Descriptions[k], list.Commands[k], image ? image->Picture() : QImage(),
+            list.KeptCommands[k]};
 }
 
 void TakeContent(TileList& list, int k, const TileContent& content) {
@@ -59,6 +60,7 @@ void TakeContent(TileList& list, int k, const TileContent& content) {
     }
     list.Commands[k] = content.Command;
     if (TileImage* image = list.Icons[k]) image->SetPicture(content.Picture.copy());
+    list.KeptCommands[k] = content.KeptCommand;
 }
 
 void RotateSlots(TileList& list, int s, int d) {

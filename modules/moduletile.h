@@ -34,10 +34,11 @@ struct TileContent {
     QString Description;
     QString Command;
     QImage Picture;
+    QString KeptCommand;
 };
 TileContent ContentOf(const TileList& list, int k);
 /// Slot k takes the content: Names and the heading, Descriptions and the caption's text and hint,
-/// Commands, and a copy of the picture.
+/// Commands, a copy of the picture, and KeptCommands.
 void TakeContent(TileList& list, int k, const TileContent& content);
 /// The drop of slot s onto slot d: slot d takes the content of s, the slots between move by one
 /// towards s. Panels, Tops, First, Last and Count stay.

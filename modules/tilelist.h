@@ -64,6 +64,8 @@ struct TileList {
     SlotArray<tserver> Servers;
     SlotArray<QString> Names;
     SlotArray<QString> Descriptions;
+    /// The module command as read, kept for writing the list when the tile cleared Commands.
+    SlotArray<QString> KeptCommands;
     qint32 First = 0;
     qint32 Last = 0;
     qint32 Count = 0;

@@ -1,9 +1,7 @@
 #include "app/unit3.h"
 #include "modules/gradientpanel.h"
 #include "modules/icons.h"
-#include "modules/layout.h"
 #include "modules/modulelist.h"
-#include "modules/moduletile.h"
 #include "modules/tilewidgets.h"
 #include "util/codepage.h"
 #include "util/error.h"
@@ -102,37 +100,12 @@ private:
         QCOMPARE(kovalt::Tiles().Count, n);
     }
 
-    // The column as the module build makes it, with the reordering handlers on each caption.
+    // The module build, connected; the update check is not wanted here.
     void buildColumn()
     {
-        auto& tiles = kovalt::Tiles();
-        tiles.ServerMode = false;
-        tiles.ClearSlots();
-        kovalt::NactiModuly();
-        const int w = kovalt::SirkaIkony();
-        kovalt::ColumnLayout layout(ScreenSize().height(), kovalt::ModuleTileHeight(w));
-        tiles.First = 1;
-        for (int j = 1; j <= tiles.Count; ++j) {
-            const kovalt::TilePlacement placement = layout.Place(j);
-            if (placement.formHeight > 0)
-                bar->resize(kovalt::ModuleFormWidth(w), placement.formHeight);
-            TileCaption* caption = kovalt::MakeModuleTile(tiles, bar.get(), j, w, placement).caption;
-            TForm3* form = bar.get();
-            connect(caption, &TileCaption::mousePressed, form,
-                    [form, caption](Qt::MouseButton b, QPoint p) { form->Panel1MouseDown(caption, b, p); });
-            connect(caption, &TileCaption::dragOver, form,
-                    [form, caption](QObject* source, bool* accept) { form->Panel1DragOver(caption, source, accept); });
-            connect(caption, &TileCaption::dropped, form,
-                    [form, caption](QObject* source) { form->Panel1DragDrop(caption, source); });
-            kovalt::NastavIkonu(tiles, j, programDir);
-        }
-        tiles.Last = layout.Finish(tiles.Count);
-    }
-
-    void scrollDown()
-    {
-        auto& tiles = kovalt::Tiles();
-        kovalt::ApplyScrollStep(tiles, bar.get(), kovalt::PosunDoluState(tiles));
+        kovalt::Tiles().Connected = true;
+        bar->NaplnExe();
+        bar->Timer1->stop();
     }
 
     void drop(int s, int d) { bar->Panel1DragDrop(kovalt::Tiles().Captions[d], kovalt::Tiles().Captions[s]); }
@@ -254,7 +227,7 @@ private slots:
         auto& tiles = kovalt::Tiles();
         QCOMPARE(tiles.Last, 20);
         for (int i = 0; i < 5; ++i)
-            scrollDown();
+            PosunDolu();
         QCOMPARE(tiles.First, 6);
         QCOMPARE(tiles.Last, 25);
         drop(25, 6);
@@ -331,6 +304,20 @@ private slots:
             expectSlot(k, k);
         QCOMPARE(ReadBytes(file("moduly.ini")), original);
         QVERIFY(!QFile::exists(file("moduly.old")));
+    }
+
+    void captionEvents_reachTheHandlers()
+    {
+        fill(3);
+        auto& tiles = kovalt::Tiles();
+        bool accept = false;
+        emit tiles.Captions[1]->dragOver(tiles.Captions[3], &accept);
+        QVERIFY(accept);
+        emit tiles.Captions[1]->dropped(tiles.Captions[3]);
+        expectSlot(1, 3);
+        expectSlot(2, 1);
+        expectSlot(3, 2);
+        QCOMPARE(writtenOrder(), (QList<int>{3, 1, 2}));
     }
 
     void dragStart_needsTheRightButtonAndTenPixels_data()

@@ -12,6 +12,8 @@ import tempfile
 import time
 import traceback
 
+# The harness is shared with bar_e2e.py; importing it must not leave compiled files in the tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bar_e2e as h  # noqa: E402
 

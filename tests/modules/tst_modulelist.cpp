@@ -1,4 +1,6 @@
+#include "modules/icons.h"
 #include "modules/modulelist.h"
+#include "modules/moduletile.h"
 #include "util/codepage.h"
 #include "util/error.h"
 #include "util/fileutil.h"
@@ -180,6 +182,29 @@ private slots:
             QCOMPARE(back.Commands[k], list.Commands[k]);
             QCOMPARE(back.Descriptions[k], list.Descriptions[k]);
         }
+    }
+
+    void write_unlaunchableModuleKeepsItsCommandThroughRotation() {
+        WriteBytes(m_dir + "moduly.ini", "[01]\r\nModulnazev=A\r\nModulexe={path}a.exe\r\n"
+                                         "[02]\r\nModulnazev=B\r\nModulexe=\"{path}b.exe\" \"/x\"\r\n"
+                                         "[03]\r\nModulnazev=C\r\nModulexe={path}c.exe\r\n");
+        for (const char* program : {"a.exe", "b.exe", "c.exe"})
+            WriteBytes(m_dir + program, "MZ");
+        TileList list;
+        NactiModuly(list, m_dir);
+        QCOMPARE(list.Count, 3);
+        // Its icon could not be taken: no command for this run.
+        MarkUnlaunchable(list, 2);
+        RotateSlots(list, 2, 3);
+        QCOMPARE(list.Names[3], QStringLiteral("B"));
+        QVERIFY(list.Commands[3].isEmpty());
+        UlozModuly(list, m_dir, QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)));
+        const QList<ModuleEntry> back = ReadModuleList(m_dir);
+        const QList<ModuleEntry> want{
+            {"A", m_dir + "a.exe", ""}, {"C", m_dir + "c.exe", ""}, {"B", m_dir + "b.exe\" \"/x", ""}};
+        QCOMPARE(back, want);
+        // The slot itself stays unlaunchable.
+        QVERIFY(list.Commands[3].isEmpty());
     }
 
     void write_backupsAfterFirstAndSecondWrite() {
