@@ -57,7 +57,9 @@ QStringList ExtractServerPart(const QStringList& lines) {
     QStringList part;
     bool copying = false;
     for (const QString& line : lines) {
-        if (BeginsUpdatePart(line)) copying = false;
+        // The part ends for good: a section line further down must not pull update-part lines in,
+        // or the rebuild would write them twice.
+        if (copying && BeginsUpdatePart(line)) break;
         if (copying) part.append(line);
         if (IsSectionLine(line)) copying = true;
     }

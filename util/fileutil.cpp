@@ -97,7 +97,9 @@ void WriteFileAtomic(const QString& path, const QByteArray& data) {
     // Write through a temporary file even where the folder forbids it, so a failure is reported
     // instead of QSaveFile quietly writing in place.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk fails the write itself: a buffered one lost the error on commit and
+    // left an empty file behind.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error(
             QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
     if (file.write(data) != data.size()) {

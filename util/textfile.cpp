@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
 
 namespace kovalt {
 
@@ -42,7 +43,10 @@ TextFile DecodeText(const QByteArray& bytes) {
     QString text;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         file.encoding = TextEncoding::Utf8;
-        text = QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+        // fromUtf8 would drop a second mark; it belongs to the first line.
+        QStringDecoder utf8(QStringConverter::Utf8,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+        text = utf8(QByteArrayView(bytes).sliced(3));
     } else if (bytes.startsWith("\xFF\xFE")) {
         file.encoding = TextEncoding::Utf16LE;
         text = DecodeUtf16(bytes, 2, false);

@@ -81,6 +81,10 @@ void TestSettingsFile::serverPart_data() {
     QTest::newRow("file ends with server part") << QStringList{"[LogON]", ";A", "IP=1"} << QStringList{";A", "IP=1"};
     QTest::newRow("update part right after section") << QStringList{"[LogON]", "FTP=h", ";A"} << QStringList{};
     QTest::newRow("no section line") << QStringList{";A", "IP=1", "FTP=h"} << QStringList{};
+    QTest::newRow("section line in the update part starts nothing")
+        << QStringList{"[LogON]", ";A", "FTP=h", "[LogON]", ";B"} << QStringList{";A"};
+    QTest::newRow("FTP line in the prelude ends nothing")
+        << QStringList{"FTP=p", "[LogON]", ";A", "FTP=h"} << QStringList{";A"};
 }
 
 void TestSettingsFile::serverPart() {
@@ -173,6 +177,11 @@ void TestSettingsFile::activate_data() {
         << "B" << QStringList{"; top", "Key=1",     "[LogON]", ";A",   ";IP=1",    ";B",
                               "IP=2",  "FTPuser=u", "",        "IP=9", "[TForm3]", "Top=5"}
         << "(A)"
+        << "(B)"
+        << "1" << 3306 << "2" << 3306;
+    QTest::newRow("second section line in the update part is not copied twice")
+        << QStringList{"[LogON]", ";A", "IP=1", ";B", ";IP=2", "FTP=h", "[LogON]", ";C", ";IP=3"} << "B"
+        << QStringList{"[LogON]", ";A", ";IP=1", ";B", "IP=2", "FTP=h", "[LogON]", ";C", ";IP=3"} << "(A)"
         << "(B)"
         << "1" << 3306 << "2" << 3306;
 }

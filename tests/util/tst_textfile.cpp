@@ -49,6 +49,10 @@ void TestTextFile::decode_data() {
         << QByteArray("a\n\rb") << TextEncoding::Ansi << QStringList{"a", "", "b"};
     QTest::newRow("empty file") << QByteArray() << TextEncoding::Ansi << QStringList{};
     QTest::newRow("only a mark") << QByteArray("\xEF\xBB\xBF") << TextEncoding::Utf8 << QStringList{};
+    QTest::newRow("UTF-8 mark twice keeps the second in the first line")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a") << TextEncoding::Utf8 << QStringList{QStringLiteral("\uFEFFa")};
+    QTest::newRow("UTF-8 sequence cut at the end is a replacement character")
+        << QByteArray("\xEF\xBB\xBF" "a\xC5") << TextEncoding::Utf8 << QStringList{QStringLiteral("a\uFFFD")};
     QTest::newRow("lone break is one empty line") << QByteArray("\n") << TextEncoding::Ansi << QStringList{""};
 }
 
@@ -95,6 +99,8 @@ void TestTextFile::writeThenRead_keepsLinesAndEncoding_data() {
         << QByteArray("\xEF\xBB\xBF\xC4\x8C\rx") << QByteArray("\xEF\xBB\xBF\xC4\x8C\r\nx\r\n");
     QTest::newRow("UTF-16 BE with LF gets CR LF")
         << QByteArray("\xFE\xFF\0a\0\n\0b", 8) << QByteArray("\xFE\xFF\0a\0\r\0\n\0b\0\r\0\n", 14);
+    QTest::newRow("UTF-8 with a doubled mark keeps both")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF;x") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF;x\r\n");
 }
 
 void TestTextFile::writeThenRead_keepsLinesAndEncoding() {
