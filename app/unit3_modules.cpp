@@ -1,28 +1,73 @@
-// Module mode: the tiles, scrolling and launching. For now the column stays empty.
+// Module mode: the tiles, scrolling and launching.
 #include "app/unit3.h"
 
 #include "app/notice.h"
 #include "app/picture.h"
+#include "modules/gradientpanel.h"
+#include "modules/icons.h"
+#include "modules/launch.h"
+#include "modules/layout.h"
+#include "modules/modulelist.h"
+#include "modules/moduletile.h"
+#include "modules/tilewidgets.h"
 #include "servers/settingsfile.h"
+#include "util/error.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 void TForm3::NaplnExe()
 {
     auto& tiles = kovalt::Tiles();
     if (!tiles.Connected) {
-        Hlaseni(QStringLiteral("Kovalt05"), kovalt::ConnectionErrorText(kovalt::NazevServeru()), QStringLiteral("OK"),
-                QString());
+        QString label;
+        try {
+            label = kovalt::NazevServeru();
+        } catch (const kovalt::Error&) {
+            // Without a settings file the notice still shows and the run still ends.
+        }
+        Hlaseni(QStringLiteral("Kovalt05"), kovalt::ConnectionErrorText(label), QStringLiteral("OK"), QString());
         close();
         EndRun(0);
         return;
     }
+    m_building = true;
+    const int screenHeight = ScreenSize().height();
     tiles.ServerMode = false;
-    tiles.ClearSlots();
-    tiles.Count = 0;
-    tiles.First = 1;
+    tiles.First = 0;
     tiles.Last = 0;
+    tiles.ClearSlots();
+    kovalt::NactiModuly();
+    const int w = SirkaIkony();
+    move(x(), 10);
+    resize(kovalt::ModuleFormWidth(w), height());
+    tiles.First = 1;
+    kovalt::ColumnLayout layout(screenHeight, kovalt::ModuleTileHeight(w));
+    const QColor text(m_textColor & 0xFF, (m_textColor >> 8) & 0xFF, (m_textColor >> 16) & 0xFF);
+    for (int j = 1; j <= tiles.Count; ++j) {
+        const kovalt::TilePlacement placement = layout.Place(j);
+        if (placement.formHeight > 0)
+            resize(width(), placement.formHeight);
+        tiles.Last = layout.Last();
+        const kovalt::ModuleTileControls tile = kovalt::MakeModuleTile(tiles, this, j, w, placement, text);
+        connect(tile.panel, &kovalt::GradientPanel::clicked, this, [this, p = tile.panel] { JvGradient1Click(p); });
+        kovalt::TileCaption* caption = tile.caption;
+        connect(caption, &kovalt::TileCaption::clicked, this, [this, caption] { Jv2Click(caption); });
+        connect(caption, &kovalt::TileCaption::mousePressed, this,
+                [this, caption](Qt::MouseButton button, QPoint pos) { Panel1MouseDown(caption, button, pos); });
+        connect(caption, &kovalt::TileCaption::dragOver, this,
+                [this, caption](QObject* source, bool* accept) { Panel1DragOver(caption, source, accept); });
+        connect(caption, &kovalt::TileCaption::dropped, this,
+                [this, caption](QObject* source) { Panel1DragDrop(caption, source); });
+        connect(tile.image, &kovalt::TileImage::clicked, this, [this, i = tile.image] { Jv3Click(i); });
+        NastavIkonu(j);
+        // The column appears tile by tile while later icons are still being taken.
+        QCoreApplication::processEvents();
+    }
+    tiles.Last = layout.Finish(tiles.Count);
+    m_building = false;
     UkazNahoruDolu();
+    move(x(), kovalt::CentredTop(screenHeight, height()));
     RestorePlacement();
     if (!Ready())
         Timer1->start();
@@ -30,12 +75,12 @@ void TForm3::NaplnExe()
 
 void TForm3::UkazNahoruDolu()
 {
-    const auto& tiles = kovalt::Tiles();
+    const kovalt::ArrowState arrows = kovalt::UkazNahoruDoluState(kovalt::Tiles());
     JvImage3->hide();
     JvImage4->hide();
-    if (tiles.First > 1)
+    if (arrows.up)
         JvImage3->show();
-    if (tiles.Last < tiles.Count)
+    if (arrows.down)
         JvImage4->show();
 }
 
@@ -53,28 +98,55 @@ void TForm3::JvImage4Click()
     PosunDolu();
 }
 
-void TForm3::JvGradient1Click(QObject* sender)
+namespace {
+
+void Launch(TForm3* bar, QObject* sender)
 {
-    Q_UNUSED(sender);
-    if (!Ready())
+    const int j = kovalt::TagOf(sender);
+    if (j < 1 || j > kovalt::MaxTiles)
         return;
+    kovalt::StartModule(kovalt::Tiles().Commands[j]);
+    bar->showMinimized();
 }
 
-void TForm3::Jv2Click(QObject* sender) { Q_UNUSED(sender); }
+// A step that the build is still laying out would start from a Last of 0.
+void Scroll(kovalt::ScrollStep (*state)(kovalt::TileList&))
+{
+    if (!Form3 || Form3->Building())
+        return;
+    auto& tiles = kovalt::Tiles();
+    const kovalt::ScrollStep step = state(tiles);
+    if (!step.refreshArrows)
+        return;
+    kovalt::ApplyScrollStep(tiles, Form3, step);
+    Form3->UkazNahoruDolu();
+}
 
-void TForm3::Jv3Click(QObject* sender) { Q_UNUSED(sender); }
+} // namespace
+
+void TForm3::JvGradient1Click(QObject* sender)
+{
+    if (!Ready())
+        return;
+    const int j = kovalt::TagOf(sender);
+    if (j < 1 || j > kovalt::MaxTiles || kovalt::Tiles().Commands[j].isEmpty())
+        return;
+    Launch(this, sender);
+}
+
+void TForm3::Jv2Click(QObject* sender) { Launch(this, sender); }
+
+void TForm3::Jv3Click(QObject* sender) { Launch(this, sender); }
 
 void TForm3::ikona(const QString& exename, const QString& iconame, int rozmer)
 {
-    Q_UNUSED(exename);
-    Q_UNUSED(iconame);
-    Q_UNUSED(rozmer);
+    kovalt::ikona(exename, iconame, rozmer);
 }
 
-int TForm3::SirkaIkony() { return 0; }
+int TForm3::SirkaIkony() { return kovalt::SirkaIkony(); }
 
-void TForm3::NastavIkonu(int j) { Q_UNUSED(j); }
+void TForm3::NastavIkonu(int j) { kovalt::NastavIkonu(j); }
 
-void PosunDolu() {}
+void PosunDolu() { Scroll(&kovalt::PosunDoluState); }
 
-void PosunNahoru() {}
+void PosunNahoru() { Scroll(&kovalt::PosunNahoruState); }

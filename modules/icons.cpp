@@ -7,6 +7,7 @@
 #include "util/strutil.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImageWriter>
 
@@ -44,6 +45,20 @@ QString BitmapFileFor(const QString& iconame) {
     return iconame.left(cut) + ReplaceNoCase(iconame.mid(cut), QStringLiteral(".ico"), QStringLiteral(".bmp"));
 }
 
+namespace {
+// The icon files are scratch files read back at once; they need no sync to disk, which would
+// cost a disk flush for every tile of the column.
+void WriteScratchFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size()) {
+        const QString reason = file.errorString();
+        file.close();
+        QFile::remove(path);
+        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+    }
+}
+} // namespace
+
 IconOutcome ikona(const QString& exename, const QString& iconame, int) {
     if (FileExists(iconame)) QFile::remove(iconame);
     const QString program = CestaProgramu(exename);
@@ -56,8 +71,8 @@ IconOutcome ikona(const QString& exename, const QString& iconame, int) {
     const auto ico = Encode(shell->icon, "ico");
     if (!bmp || !ico) return outcome;
     try {
-        WriteFileAtomic(BitmapFileFor(iconame), *bmp);
-        WriteFileAtomic(iconame, *ico);
+        WriteScratchFile(BitmapFileFor(iconame), *bmp);
+        WriteScratchFile(iconame, *ico);
         outcome.inFiles = true;
     } catch (const Error&) {
         // A program directory that cannot be written still gives the icon, held in memory.
