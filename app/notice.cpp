@@ -1,5 +1,7 @@
 #include "app/notice.h"
 
+#include "app/unit3.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
@@ -86,7 +88,11 @@ bool MessageBox::takePrepared(int* result)
 
 void MessageBox::record(Shown entry) { log().append(std::move(entry)); }
 
-QWidget* MessageBox::owner() { return QApplication::activeWindow(); }
+QWidget* MessageBox::owner()
+{
+    QWidget* active = QApplication::activeWindow();
+    return active ? active : Form3;
+}
 
 } // namespace kovalt
 
