@@ -133,5 +133,3 @@ void TForm3::JvGradient2Click(QObject* sender)
     NaplnExe();
     setUpdatesEnabled(true);
 }
-
-bool TForm3::TestCon() { return true; }

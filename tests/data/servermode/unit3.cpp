@@ -1,0 +1,1 @@
+// developer marker: the update check is skipped in this folder
