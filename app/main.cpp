@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/firstpaint.h"
 #include "app/singleinstance.h"
 #include "app/unit3.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
         return 0;
 
     auto* form = new TForm3;
+    kovalt::ReportFirstPaint(form);
     QObject::connect(&guard, &kovalt::SingleInstance::activateRequested, form, [form] {
         if (form->isMinimized())
             form->showNormal();

@@ -105,12 +105,14 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent), m_arguments(QCoreApplication:
     Form3 = this;
     m_controlKeyDown = [] { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier); };
     BuildControls();
+    ConnectWindowEvents();
     FormCreate();
 }
 
 TForm3::~TForm3()
 {
     FormDestroy();
+    kovalt::Tiles().ReleaseControlsNow();
     if (Form3 == this)
         Form3 = nullptr;
 }
@@ -253,14 +255,11 @@ void TForm3::FormShow()
     emit modeSelected(serverMode);
 }
 
-void TForm3::FormClose() { FormStorage1.WriteAppearance(m_opacity, m_textColor); }
-
 void TForm3::closeEvent(QCloseEvent* event)
 {
     m_state = RunState::Ending;
     Timer1->stop();
     event->accept();
-    SavePlacement();
     FormClose();
 }
 

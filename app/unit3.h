@@ -2,6 +2,8 @@
 
 #include "app/placementstore.h"
 #include "modules/tilelist.h"
+#include "update/idftp.h"
+#include "servers/connection.h"
 
 #include <QPoint>
 #include <QSize>
@@ -58,6 +60,10 @@ public:
     void WMExitSizeMove();
     void RestorePlacement();
     void SavePlacement();
+    /// The window system asks whether the program may end (log off, shut down).
+    void WMQueryEndSession();
+    /// The placement store's session-end hook and the title's move watch; called while the bar is built.
+    void ConnectWindowEvents();
     /// What the placement store needs to know of the bar.
     kovalt::WindowSnapshot Snapshot() const;
 
@@ -75,6 +81,8 @@ public:
     void Panel1MouseDown(QObject* sender, Qt::MouseButton button, QPoint pos);
     void Panel1DragOver(QObject* sender, QObject* source, bool* accept);
     void Panel1DragDrop(QObject* sender, QObject* source);
+    /// True while NaplnExe builds the column; scroll requests are ignored until it ends.
+    bool Building() const { return m_building; }
 
     // Server mode and the connection test.
     void NabidkaServer();
@@ -82,12 +90,14 @@ public:
     bool AktivujServer(int idx);
     void JvGradient2Click(QObject* sender);
     bool TestCon();
+    kovalt::ZConnection ZConnection1;
     QStringList SettingsLines;
     QStringList LogonLines;
 
     // Update check.
     void KontrolaNV();
     void IdFTP1Work();
+    kovalt::IdFtp IdFTP1;
 
     /// The readiness gate: true once the ready indicator shows.
     bool Ready() const;
@@ -120,6 +130,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     void BuildControls();
@@ -131,6 +142,7 @@ private:
     int m_exitCode = 0;
     int m_wheelRemainder = 0;
     bool m_shown = false;
+    bool m_building = false;
     QStringList m_arguments;
     std::function<bool()> m_controlKeyDown;
 };

@@ -3,6 +3,7 @@
 #include "app/unit3.h"
 #include "util/fileutil.h"
 #include "util/ini.h"
+#include "db/mariadbinfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -23,17 +25,50 @@ class TestStartup : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
+    MariaDbInfo db;
+
+    // kovalt05.ini with its LogON block on the fixture server, or on a port where nobody listens.
+    void writeLogon(bool reachable)
+    {
+        int port = db.port;
+        if (!reachable) {
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost);
+            port = probe.serverPort();
+        }
+        QByteArray ini = QStringLiteral("[LogON]\r\n;Alfa\r\nIP=127.0.0.1\r\nUser=%1\r\nPassword=%2\r\nDatabase=%3\r\nSQLport=%4\r\n")
+                             .arg(db.user, db.password, db.database)
+                             .arg(port)
+                             .toUtf8();
+        QFile old(dir->filePath("kovalt05.ini"));
+        if (old.open(QIODevice::ReadOnly)) {
+            // Keep the data set's other sections, drop its own LogON block.
+            bool inLogon = false;
+            for (const QByteArray& line : old.readAll().split('\n')) {
+                const QByteArray t = line.trimmed();
+                if (t.startsWith('[')) inLogon = t.compare("[LogON]", Qt::CaseInsensitive) == 0;
+                if (!inLogon && !t.isEmpty()) ini += t + "\r\n";
+            }
+            old.close();
+        }
+        QFile f(dir->filePath("kovalt05.ini"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(ini);
+    }
 
     // A bar whose program directory is a fresh temporary one, holding the named data set.
     std::unique_ptr<TForm3> makeBar(const QStringList& args = {}, bool control = false,
-                                    const QString& data = QString())
+                                    const QString& data = QString(), bool reachable = true)
     {
         dir = std::make_unique<QTemporaryDir>();
+        // The developer marker: the update check asks no server.
+        QFile(dir->filePath("unit3.cpp")).open(QIODevice::WriteOnly);
         if (!data.isEmpty()) {
             const QDir from(qEnvironmentVariable("KOVALT_TEST_DATA") + "/app/" + data);
             for (const QString& f : from.entryList(QDir::Files))
                 QFile::copy(from.filePath(f), dir->filePath(f));
         }
+        writeLogon(reachable);
         kovalt::SetProgramDirOverride(dir->path() + "/");
         auto bar = std::make_unique<TForm3>();
         bar->FormStorage1 = kovalt::PlacementStore(dir->path() + "/", "kovalt05.exe");
@@ -48,6 +83,12 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        db = MariaDbInfo::load();
+        QVERIFY2(db.valid(), qPrintable(db.error));
+    }
+
     void init()
     {
         kovalt::Tiles().ServerMode = false;
@@ -245,7 +286,7 @@ private slots:
 
     void failedConnection_showsNoticeClosesAndEndsWithZero()
     {
-        auto bar = makeBar({}, false, "stored");
+        auto bar = makeBar({}, false, "stored", false);
         kovalt::Tiles().Connected = false;
         kovalt::MessageBox::setNextAnswer(kovalt::MessageBox::ResultYes);
         bar->NaplnExe();

@@ -7,6 +7,7 @@ Every process started here is stopped here, by its PID, also when a journey fail
 import argparse
 import ctypes
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -62,15 +63,31 @@ class Display:
     """Xvfb on a free display number, optionally with the xcompmgr compositor."""
 
     def __init__(self):
-        self.number = None
-        for n in range(91, 140):
-            if not os.path.exists("/tmp/.X%d-lock" % n) and not os.path.exists("/tmp/.X11-unix/X%d" % n):
-                self.number = n
-                break
-        if self.number is None:
-            raise RuntimeError("no free X display number")
+        # Xvfb picks the free display number itself: two harnesses running at once cannot end up
+        # sharing one display, whose owner would then take it away from the other's programs.
+        read_end, write_end = os.pipe()
+        try:
+            self.xvfb = spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
+                               "-nolisten", "tcp", "-wr"], pass_fds=(write_end,))
+            os.close(write_end)
+            write_end = None
+            said = b""
+            end = time.monotonic() + 20
+            while not said.endswith(b"\n") and time.monotonic() < end:
+                ready, _, _ = select.select([read_end], [], [], 0.2)
+                if ready:
+                    chunk = os.read(read_end, 64)
+                    if not chunk:
+                        break
+                    said += chunk
+        finally:
+            if write_end is not None:
+                os.close(write_end)
+            os.close(read_end)
+        if not said.strip().isdigit():
+            raise RuntimeError("Xvfb gave no display number")
+        self.number = int(said)
         self.name = ":%d" % self.number
-        self.xvfb = spawn(["Xvfb", self.name, "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-wr"])
         self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
         wait_until("Xvfb", lambda: subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
@@ -200,6 +217,39 @@ OUTSIDE = (8, 20)                          # the bar's transparent background, l
 PANEL_COLOUR = (183, 255, 183)
 
 
+def point_at_fixture_db(bar_dir):
+    """Rewrites the LogON block of kovalt05.ini onto the MariaDB fixture; other keys stay."""
+    db = {}
+    with open(os.environ["KOVALT_MARIADB_INFO"]) as f:
+        for line in f:
+            k, _, v = line.strip().partition("=")
+            db[k] = v
+    wanted = {"user": db["USER"], "password": db["PASSWORD"], "database": db["DATABASE"],
+              "sqlport": db["PORT"], "ip": "127.0.0.1"}
+    path = os.path.join(bar_dir, "kovalt05.ini")
+    with open(path, encoding="cp1250", newline="") as f:
+        lines = f.read().splitlines()
+    out, section = [], None
+    for line in lines:
+        t = line.strip()
+        if t.startswith("["):
+            section = t.lower()
+        key = t.partition("=")[0].strip().lower()
+        if section == "[logon]" and key in wanted:
+            line = "%s=%s" % (t.partition("=")[0].strip(), wanted.pop(key))
+        out.append(line)
+    with open(path, "w", encoding="cp1250", newline="") as f:
+        f.write("".join(l + "\r\n" for l in out))
+
+
+class DbBar(Bar):
+    """A bar whose module mode connects to the MariaDB fixture."""
+
+    def __init__(self, *args, **kw):
+        super().__init__(*args, **kw)
+        point_at_fixture_db(self.dir)
+
+
 def expect_pixel(display, shot, x, y, rgb, what):
     got = display.pixel(shot, x, y)
     assert got == rgb, "%s at %d,%d: %s, expected %s" % (what, x, y, got, rgb)
@@ -212,7 +262,7 @@ def shows_ready(display, wid, shot):
 
 
 def journey_starts_and_shows_body(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     bar.start()
     wid = bar.window()
     x, y, w, h = ctx.display.geometry(wid)
@@ -228,7 +278,7 @@ def journey_starts_and_shows_body(ctx):
 def journey_compositor_shows_transparency(ctx):
     ctx.display.start_compositor()
     try:
-        bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+        bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
         bar.start()
         wid = bar.window()
         x, y, _, _ = ctx.display.geometry(wid)
@@ -249,7 +299,7 @@ def journey_compositor_shows_transparency(ctx):
 def journey_close_picture_gated_until_ready(ctx):
     # The click has to land in the second before the indicator shows; a slow start gets retries.
     for attempt in range(3):
-        bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp(), "bar%d" % attempt)
+        bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp(), "bar%d" % attempt)
         p = bar.start()
         wid = bar.window()
         x, y, _, _ = ctx.display.geometry(wid)
@@ -271,7 +321,7 @@ def journey_close_picture_gated_until_ready(ctx):
 
 
 def journey_window_system_close_before_ready(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     p = bar.start()
     wid = bar.window()
     ctx.display.close_window(wid)
@@ -280,7 +330,7 @@ def journey_window_system_close_before_ready(ctx):
 
 
 def journey_second_start_activates_first(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     first = bar.start()
     bar.window()
     before = sorted(os.listdir(bar.dir))
@@ -295,8 +345,8 @@ def journey_second_start_activates_first(ctx):
 
 def journey_copy_in_other_folder_runs_too(ctx):
     root = ctx.tmp()
-    a = Bar(ctx.display, ctx.exe, ctx.fixture, root, "one")
-    b = Bar(ctx.display, ctx.exe, ctx.fixture, root, "two")
+    a = DbBar(ctx.display, ctx.exe, ctx.fixture, root, "one")
+    b = DbBar(ctx.display, ctx.exe, ctx.fixture, root, "two")
     pa = a.start()
     a.window()
     pb = b.start()
@@ -308,7 +358,7 @@ def journey_copy_in_other_folder_runs_too(ctx):
 
 
 def journey_killed_instance_does_not_block(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     first = bar.start()
     bar.window()
     first.send_signal(signal.SIGKILL)
@@ -320,7 +370,7 @@ def journey_killed_instance_does_not_block(ctx):
 
 
 def journey_twenty_starts_leave_one(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     procs = [bar.start() for _ in range(20)]
     wait_until("all but one to end", lambda: sum(p.poll() is None for p in procs) <= 1, 30, 0.1)
     running = [p for p in procs if p.poll() is None]
@@ -333,7 +383,7 @@ def journey_twenty_starts_leave_one(ctx):
 
 
 def journey_small_v_starts_server_mode(ctx):
-    bar = Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+    bar = DbBar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     p = bar.start("/v")
     wid = bar.window()
     shot = os.path.join(ctx.artifacts, "bar-server-mode.png")
