@@ -23,27 +23,6 @@ QString MessageOf(const std::exception& e) {
 }
 } // namespace
 
-int PortNumber(const QString& text) {
-    QString t = text;
-    bool negative = false;
-    if (t.startsWith(u'-') || t.startsWith(u'+')) {
-        negative = t.startsWith(u'-');
-        t.remove(0, 1);
-    }
-    int base = 10;
-    if (t.startsWith(u'$')) {
-        base = 16;
-        t.remove(0, 1);
-    } else if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
-        base = 16;
-        t.remove(0, 2);
-    }
-    bool ok = !t.isEmpty() && !t.startsWith(u'+') && !t.startsWith(u'-') && !t.contains(u' ');
-    const int value = ok ? t.toInt(&ok, base) : 0;
-    if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return negative ? -value : value;
-}
-
 UpdateProbe ProbeUpdate(const QString& programDir) {
     UpdateProbe probe;
     probe.local = LocalVersionText(FromDateTime(FileDateTimeOf(programDir + QStringLiteral("kovalt05.exe"))));
@@ -59,7 +38,7 @@ UpdateProbe ProbeUpdate(const QString& programDir) {
     IdFtp ftp;
     try {
         ftp.Passive = settings.passive;
-        ftp.Port = PortNumber(settings.port);
+        ftp.Port = ToPortNumber(settings.port);
         ftp.Username = settings.user;
         ftp.Password = settings.password;
         ftp.Host = settings.host;

@@ -12,10 +12,6 @@ struct UpdateProbe {
     QString reason;  ///< why: the error for "E", what was found for "N" and "A"
 };
 
-/// The control port from FTPport by the bar's rule (decimal, or hexadecimal after "$" or "0x");
-/// throws Error naming the value when it is not an integer.
-int PortNumber(const QString& text);
-
 /// Connects with the update settings of "kovalt05.ini" in programDir and runs the steps of the
 /// bar's check up to the installer download, downloading into a temporary folder that is removed
 /// afterwards. Starts nothing and writes no file of programDir. Any failure gives "E".

@@ -25,28 +25,6 @@ const QString kVersionFile = QStringLiteral("setupkovalt05.ver");
 const QString kInstaller = QStringLiteral("setupkovalt05.exe");
 const QString kDeveloperMarker = QStringLiteral("unit3.cpp");
 
-// StrToInt's rules: an optional sign, decimal digits, or hexadecimal after "$" or "0x".
-int ToPortNumber(const QString& text) {
-    QString t = text;
-    bool negative = false;
-    if (t.startsWith(u'-') || t.startsWith(u'+')) {
-        negative = t.startsWith(u'-');
-        t.remove(0, 1);
-    }
-    int base = 10;
-    if (t.startsWith(u'$')) {
-        base = 16;
-        t.remove(0, 1);
-    } else if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
-        base = 16;
-        t.remove(0, 2);
-    }
-    bool ok = !t.isEmpty() && !t.startsWith(u'+') && !t.startsWith(u'-') && !t.contains(u' ');
-    const int value = ok ? t.toInt(&ok, base) : 0;
-    if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return negative ? -value : value;
-}
-
 // The system's long time format without its time zone, which the suite's time texts never show.
 QString LongTimeText(const QTime& time) {
     const QLocale locale = QLocale::system();
@@ -83,6 +61,28 @@ void AppendUpdateLog(const QString& programDir, const QDateTime& now) {
     WriteTextFile(path, log.lines, log.encoding);
 }
 } // namespace
+
+// StrToInt's rules: an optional sign, decimal digits, or hexadecimal after "$" or "0x".
+int ToPortNumber(const QString& text) {
+    QString t = text;
+    bool negative = false;
+    if (t.startsWith(u'-') || t.startsWith(u'+')) {
+        negative = t.startsWith(u'-');
+        t.remove(0, 1);
+    }
+    int base = 10;
+    if (t.startsWith(u'$')) {
+        base = 16;
+        t.remove(0, 1);
+    } else if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        base = 16;
+        t.remove(0, 2);
+    }
+    bool ok = !t.isEmpty() && !t.startsWith(u'+') && !t.startsWith(u'-') && !t.contains(u' ');
+    const int value = ok ? t.toInt(&ok, base) : 0;
+    if (!ok) throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return negative ? -value : value;
+}
 
 void UpdateHost::ProcessMessages() {
     QCoreApplication::processEvents();

@@ -65,4 +65,8 @@ void IdFTP1Work(UpdateHost& host);
 /// routes IdFTP1's OnWork to IdFTP1Work.
 QString KontrolaNV(UpdateHost& host, IdFtp& IdFTP1);
 
+/// The FTP port text as an integer by the update settings' rules: an optional sign, decimal
+/// digits, or hexadecimal after "$" or "0x"; throws Error for anything else.
+int ToPortNumber(const QString& text);
+
 } // namespace kovalt
