@@ -180,6 +180,8 @@ void TForm3::BuildControls()
     JvProgressBar1->setGeometry(25, 19, 143, 10);
     Anchor(JvProgressBar1, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
     JvProgressBar1->hide();
+    // As at every later resize of the panel: the ready indicator and the down arrow sit at its foot.
+    Panel1Resize();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -48,7 +48,21 @@ private:
         QFile f(dir->filePath("kovalt05.ini"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
+        // One module, so the column has a tile and the bar its working width of 230 pixels.
+        QFile(dir->filePath("alfa.exe")).open(QIODevice::WriteOnly);
+        QFile modules(dir->filePath("moduly.ini"));
+        QVERIFY(modules.open(QIODevice::WriteOnly));
+        modules.write("[Moduly]\r\n[01]\r\nModulnazev=Alfa\r\nModulexe={path}alfa.exe\r\n");
+        modules.close();
         kovalt::SetProgramDirOverride(dir->path() + "/");
+    }
+
+    // After the start: a folder in the settings file's place, so reads give the defaults and every
+    // write fails. Module mode needs the file at the start for its connection test.
+    void makeStoreUnwritable()
+    {
+        QVERIFY(QFile::remove(dir->filePath("kovalt05.ini")));
+        QVERIFY(QDir(dir->path()).mkdir("kovalt05.ini"));
     }
 
     // A bar of the program directory dir; module mode unless arguments say otherwise.
@@ -105,8 +119,8 @@ private slots:
             QTest::mouseClick(bar->JvImage2, Qt::LeftButton);
             QVERIFY(!bar->isVisible());
         }
-        QCOMPARE(stored("NormPos(1920x1080)"), QString("300,400,580,447"));
-        QCOMPARE(stored("NormPos"), QString("300,400,580,447"));
+        QCOMPARE(stored("NormPos(1920x1080)"), QString("300,400,530,482"));
+        QCOMPARE(stored("NormPos"), QString("300,400,530,482"));
         QCOMPARE(stored("MinMaxPos"), QString("-1,-1,-1,-1"));
         QCOMPARE(stored("PixelsPerInch"), QString::number(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch())));
         QCOMPARE(stored("ShowCmd"), QString("1"));
@@ -119,7 +133,7 @@ private slots:
         auto again = makeBar();
         again->show();
         QCOMPARE(again->pos(), QPoint(300, 400));
-        QCOMPARE(again->size(), QSize(280, 47));
+        QCOMPARE(again->size(), QSize(230, 82));
         QCOMPARE(again->Opacity(), 185);
         QCOMPARE(qRound(again->windowOpacity() * 255), 185);
         QCOMPARE(again->TextColor(), 0);
@@ -172,11 +186,10 @@ private slots:
     void unwritableStore_isReportedOnce_andTheBarCloses()
     {
         freshDir();
-        // A folder in the file's place: reads give the defaults, every write fails.
-        QVERIFY(QDir(dir->path()).mkdir("kovalt05.ini"));
         const QString path = QDir::toNativeSeparators(dir->filePath("kovalt05.ini"));
         auto bar = makeBar();
         bar->show();
+        makeStoreUnwritable();
         makeReady(bar.get());
         for (int i = 0; i < 4; ++i)
             MessageBox::setNextAnswer(MessageBox::ResultOk);
@@ -196,9 +209,9 @@ private slots:
     void windowSystemClose_withUnwritableStore_closesToo()
     {
         freshDir();
-        QVERIFY(QDir(dir->path()).mkdir("kovalt05.ini"));
         auto bar = makeBar();
         bar->show();
+        makeStoreUnwritable();
         MessageBox::setNextAnswer(MessageBox::ResultOk);
         QVERIFY(bar->close());
         QVERIFY(!bar->isVisible());
@@ -215,7 +228,7 @@ private slots:
         bar->move(500, 600);
         bar->SetOpacity(80);
         bar->WMQueryEndSession();
-        QCOMPARE(stored("NormPos"), QString("500,600,780,647"));
+        QCOMPARE(stored("NormPos"), QString("500,600,730,682"));
         QCOMPARE(stored("Visible"), QString("0"));
         QCOMPARE(stored("AlphaBlendValue"), QString("120"));
     }
@@ -230,7 +243,7 @@ private slots:
             // The installer hand-off ends the run without closing the bar.
             bar->EndRun(0);
         }
-        QCOMPARE(stored("NormPos"), QString("40,50,320,97"));
+        QCOMPARE(stored("NormPos"), QString("40,50,270,132"));
         QCOMPARE(stored("Visible"), QString("1"));
         QCOMPARE(stored("AlphaBlendValue"), QString("<none>"));
     }

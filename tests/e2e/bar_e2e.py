@@ -208,11 +208,17 @@ class Bar:
             return f.read().decode("cp1250")
 
 
+# The fixture's bar holds one module tile with a 32-pixel icon: 5 * 32 + 70 = 230 wide, its one tile
+# (42 high, at top 20) and the foot make it 82 high. Panel1 spans it from left 20 with 50 pixels less
+# than the design's 280 x 47, so pictures anchored right move 50 to the left, those anchored to the
+# foot sit at Panel1's height - 20.
+BAR_SIZE = (230, 82)
+SHRINK = 280 - BAR_SIZE[0]
 # Where things are on the bar, from its top-left corner: Panel1 at 20,0 with a 1-pixel border.
-CLOSE = (20 + 1 + 160 + 8, 1 + 2 + 8)
-READY = (20 + 1 + 50 + 41, 1 + 27 + 7)  # the middle of the ready indicator, once shown
-BODY = (20 + 1 + 180, 1 + 40)            # plain Panel1, below the minimise picture
-OUTSIDE = (8, 20)                          # the bar's transparent background, left of Panel1
+CLOSE = (20 + 1 + 160 - SHRINK + 8, 1 + 2 + 8)
+READY = (20 + 1 + 50 - SHRINK + 41, 1 + BAR_SIZE[1] - 20 + 7)  # the middle of the ready indicator, once shown
+BODY = (20 + 1 + 180 - SHRINK - 30, BAR_SIZE[1] - 5)         # plain Panel1, right of the ready indicator
+OUTSIDE = (8, 10)  # the bar's transparent background, left of Panel1 and above the tile
 
 PANEL_COLOUR = (183, 255, 183)
 
@@ -266,7 +272,7 @@ def journey_starts_and_shows_body(ctx):
     bar.start()
     wid = bar.window()
     x, y, w, h = ctx.display.geometry(wid)
-    assert (w, h) == (280, 47), "bar size %dx%d" % (w, h)
+    assert (w, h) == BAR_SIZE, "bar size %dx%d" % (w, h)
     shot = os.path.join(ctx.artifacts, "bar-plain.png")
     wait_until("the ready indicator", lambda: shows_ready(ctx.display, wid, shot), 10, 0.2)
     expect_pixel(ctx.display, shot, x + BODY[0], y + BODY[1], PANEL_COLOUR, "Panel1")

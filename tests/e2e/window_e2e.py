@@ -14,7 +14,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bar_e2e as h  # noqa: E402
 
-TITLE = (20 + 1 + 17 + 69, 1 + 8)  # the middle of Label1, from the bar's top-left corner
+TITLE = (20 + 1 + 17 + (138 - h.SHRINK) // 2, 1 + 8)  # the middle of Label1, from the bar's top-left corner
 WHEEL_TOWARD_USER = "5"
 
 
