@@ -7,6 +7,7 @@ Every process started here is stopped here, by its PID, also when a journey fail
 import argparse
 import ctypes
 import os
+import random
 import select
 import shutil
 import signal
@@ -63,15 +64,37 @@ class Display:
     """Xvfb on a free display number, optionally with the xcompmgr compositor."""
 
     def __init__(self):
-        # Xvfb picks the free display number itself: two harnesses running at once cannot end up
-        # sharing one display, whose owner would then take it away from the other's programs.
+        # A random display number, so two harnesses on one machine (a developer's and a build's)
+        # do not both try the low numbers; one taken already makes Xvfb end and the next is tried.
+        # Xvfb tells through the pipe when it accepts connections.
+        rng = random.Random()
+        for _ in range(10):
+            number = rng.randrange(20, 900)
+            said = self._start_xvfb(number)
+            if said.strip().isdigit():
+                break
+            stop(self.xvfb)
+        else:
+            raise RuntimeError("Xvfb gave no display number")
+        self.number = int(said)
+        self.name = ":%d" % self.number
+        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
+        self.env.pop("WAYLAND_DISPLAY", None)
+        wait_until("Xvfb", lambda: subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                                                  stderr=subprocess.DEVNULL).returncode == 0 or
+                   self.xvfb.poll() is not None)
+        if self.xvfb.poll() is not None:
+            raise RuntimeError("Xvfb did not start")
+        self.compositor = None
+
+    def _start_xvfb(self, number):
         read_end, write_end = os.pipe()
+        said = b""
         try:
-            self.xvfb = spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24",
-                               "-nolisten", "tcp", "-wr"], pass_fds=(write_end,))
+            self.xvfb = spawn(["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
+                               "1920x1080x24", "-nolisten", "tcp", "-wr"], pass_fds=(write_end,))
             os.close(write_end)
             write_end = None
-            said = b""
             end = time.monotonic() + 20
             while not said.endswith(b"\n") and time.monotonic() < end:
                 ready, _, _ = select.select([read_end], [], [], 0.2)
@@ -84,18 +107,7 @@ class Display:
             if write_end is not None:
                 os.close(write_end)
             os.close(read_end)
-        if not said.strip().isdigit():
-            raise RuntimeError("Xvfb gave no display number")
-        self.number = int(said)
-        self.name = ":%d" % self.number
-        self.env = dict(os.environ, DISPLAY=self.name, QT_QPA_PLATFORM="xcb")
-        self.env.pop("WAYLAND_DISPLAY", None)
-        wait_until("Xvfb", lambda: subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
-                                                  stderr=subprocess.DEVNULL).returncode == 0 or
-                   self.xvfb.poll() is not None)
-        if self.xvfb.poll() is not None:
-            raise RuntimeError("Xvfb did not start")
-        self.compositor = None
+        return said.decode(errors="replace")
 
     def start_compositor(self):
         self.compositor = spawn(["xcompmgr", "-n"], env=self.env)
@@ -413,9 +425,14 @@ JOURNEYS = [
 
 
 class Context:
+    """What a journey gets: the program, its fixture directory, the display and fresh folders."""
+
+    fixture_name = "bar"
+
     def __init__(self, args, display, workdir):
+        self.args = args
         self.exe = args.exe
-        self.fixture = os.path.join(args.fixtures, "bar")
+        self.fixture = os.path.join(args.fixtures, self.fixture_name) if args.fixtures else None
         self.artifacts = args.artifacts
         self.display = display
         self._workdir = workdir
@@ -428,23 +445,28 @@ class Context:
         return d
 
 
-def main():
+def run(journeys, context=Context, extra_args=(), setup=None):
+    """Runs the journeys on one display; the program's exit code. Every journey runs, also after a
+    failed one; what a journey started is stopped after it, the display at the end."""
     ap = argparse.ArgumentParser()
     ap.add_argument("--exe", required=True)
-    ap.add_argument("--fixtures", required=True)
+    ap.add_argument("--fixtures")
     ap.add_argument("--artifacts", required=True)
-    ap.add_argument("--only", default="")
+    ap.add_argument("--only", default="", help="comma-separated parts of journey names")
+    for name in extra_args:
+        ap.add_argument(name, required=True)
     args = ap.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
     global ARTIFACTS
     ARTIFACTS = args.artifacts
     failures = 0
-    display = None
     with tempfile.TemporaryDirectory(prefix="kovalt-e2e-") as workdir:
         try:
             display = Display()
-            ctx = Context(args, display, workdir)
-            for journey in JOURNEYS:
+            ctx = context(args, display, workdir)
+            if setup:
+                setup(ctx)
+            for journey in journeys:
                 if args.only and not any(o in journey.__name__ for o in args.only.split(",")):
                     continue
                 try:
@@ -465,4 +487,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(JOURNEYS))

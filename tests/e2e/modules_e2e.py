@@ -4,15 +4,11 @@
 Usage: modules_e2e.py --exe <kovalt05.exe> --fixtures <dir> --artifacts <dir> --argdump <argdump.exe>
 Env: KOVALT_MARIADB_INFO, the fixture server's info file.
 """
-import argparse
 import os
 import shutil
 import socket
-import subprocess
 import sys
-import tempfile
 import time
-import traceback
 
 import bar_e2e as h
 
@@ -129,40 +125,10 @@ JOURNEYS = [
 ]
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--exe", required=True)
-    ap.add_argument("--fixtures", required=True)
-    ap.add_argument("--artifacts", required=True)
-    ap.add_argument("--argdump", required=True)
-    args = ap.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    h.ARTIFACTS = args.artifacts
-    failures = 0
-    with tempfile.TemporaryDirectory(prefix="kovalt-e2e-mod-") as workdir:
-        display = None
-        try:
-            display = h.Display()
-            ctx = h.Context(args, display, workdir)
-            ctx.argdump = args.argdump
-            ctx.db = mariadb_info()
-            for journey in JOURNEYS:
-                try:
-                    journey(ctx)
-                    h.log("PASS", journey.__name__)
-                except Exception:  # noqa: BLE001 - report every journey
-                    failures += 1
-                    h.log("FAIL", journey.__name__)
-                    traceback.print_exc()
-                finally:
-                    for p in h.STARTED:
-                        if p is not display.xvfb and p is not display.compositor:
-                            h.stop(p)
-        finally:
-            h.stop_all()
-    h.log("%d journey(s) failed" % failures if failures else "all journeys passed")
-    return 1 if failures else 0
+def setup(ctx):
+    ctx.argdump = ctx.args.argdump
+    ctx.db = mariadb_info()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(h.run(JOURNEYS, extra_args=["--argdump"], setup=setup))

@@ -5,13 +5,10 @@ Usage: servermode_e2e.py --exe <kovalt05.exe> --fixtures <dir of fixture program
 Needs the MariaDB fixture (env KOVALT_MARIADB_INFO): one block points at it, one at a closed port.
 Every process started here is stopped here, by its PID, also when a journey fails.
 """
-import argparse
 import os
 import socket
 import sys
-import tempfile
 import time
-import traceback
 
 # The harness is shared with bar_e2e.py; importing it must not leave compiled files in the tree.
 sys.dont_write_bytecode = True
@@ -134,44 +131,8 @@ JOURNEYS = [journey_closed_server_shows_notice_reachable_one_switches_to_modules
 
 
 class Context(h.Context):
-    def __init__(self, args, display, workdir):
-        super().__init__(args, display, workdir)
-        self.fixture = os.path.join(args.fixtures, "servers")
-
-
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--exe", required=True)
-    ap.add_argument("--fixtures", required=True)
-    ap.add_argument("--artifacts", required=True)
-    ap.add_argument("--only", default="")
-    args = ap.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    h.ARTIFACTS = args.artifacts
-    failures = 0
-    with tempfile.TemporaryDirectory(prefix="kovalt-e2e-servers-") as workdir:
-        try:
-            display = h.Display()
-            ctx = Context(args, display, workdir)
-            for journey in JOURNEYS:
-                if args.only and not any(o in journey.__name__ for o in args.only.split(",")):
-                    continue
-                try:
-                    journey(ctx)
-                    h.log("PASS", journey.__name__)
-                except Exception:  # noqa: BLE001 - report every journey
-                    failures += 1
-                    h.log("FAIL", journey.__name__)
-                    traceback.print_exc()
-                finally:
-                    for p in h.STARTED:
-                        if p is not display.xvfb and p is not display.compositor:
-                            h.stop(p)
-        finally:
-            h.stop_all()
-    h.log("%d journey(s) failed" % failures if failures else "all journeys passed")
-    return 1 if failures else 0
+    fixture_name = "servers"
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(h.run(JOURNEYS, Context))

@@ -5,14 +5,11 @@ Usage: update_e2e.py --exe <kovalt05.exe> --ftp-python <python with pyftpdlib> -
                      --argdump <argdump program> --artifacts <dir>
 Every process started here is stopped here, by its PID, also when a journey fails.
 """
-import argparse
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
-import traceback
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -81,52 +78,5 @@ def journey_newer_build_hands_over_to_the_installer(ctx):
 JOURNEYS = [journey_newer_build_hands_over_to_the_installer]
 
 
-class Context:
-    def __init__(self, args, display, workdir):
-        self.args = args
-        self.display = display
-        self._workdir = workdir
-        self._n = 0
-
-    def tmp(self):
-        self._n += 1
-        d = os.path.join(self._workdir, "j%02d" % self._n)
-        os.makedirs(d)
-        return d
-
-
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--exe", required=True)
-    ap.add_argument("--ftp-python", required=True)
-    ap.add_argument("--ftp-server", required=True)
-    ap.add_argument("--argdump", required=True)
-    ap.add_argument("--artifacts", required=True)
-    args = ap.parse_args()
-    os.makedirs(args.artifacts, exist_ok=True)
-    h.ARTIFACTS = args.artifacts
-    failures = 0
-    with tempfile.TemporaryDirectory(prefix="kovalt-e2e-update-") as workdir:
-        try:
-            display = h.Display()
-            ctx = Context(args, display, workdir)
-            for journey in JOURNEYS:
-                try:
-                    journey(ctx)
-                    h.log("PASS", journey.__name__)
-                except Exception:  # noqa: BLE001 - report every journey
-                    failures += 1
-                    h.log("FAIL", journey.__name__)
-                    traceback.print_exc()
-                finally:
-                    for p in h.STARTED:
-                        if p is not display.xvfb and p is not display.compositor:
-                            h.stop(p)
-        finally:
-            h.stop_all()
-    h.log("%d journey(s) failed" % failures if failures else "all journeys passed")
-    return 1 if failures else 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(h.run(JOURNEYS, extra_args=["--ftp-python", "--ftp-server", "--argdump"]))

@@ -109,5 +109,4 @@ def journey_drag_snaps_and_next_start_keeps_place_and_look(ctx):
 
 
 if __name__ == "__main__":
-    h.JOURNEYS = [journey_drag_snaps_and_next_start_keeps_place_and_look]
-    sys.exit(h.main())
+    sys.exit(h.run([journey_drag_snaps_and_next_start_keeps_place_and_look]))
