@@ -14,10 +14,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include "app/win32/window_win.h"
 #endif
 
 namespace {
@@ -44,7 +45,13 @@ QColor ColourOf(int colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF,
 // (X11 without a window manager) it moves the bar with the pointer itself.
 class BarMover : public QObject {
 public:
-    explicit BarMover(TForm3* bar) : QObject(bar), m_bar(bar), m_label(bar->Label1) { setObjectName(QLatin1String(moverName)); }
+    explicit BarMover(TForm3* bar) : QObject(bar), m_bar(bar), m_label(bar->Label1)
+    {
+        setObjectName(QLatin1String(moverName));
+        m_settle.setSingleShot(true);
+        m_settle.setInterval(SettleMs);
+        connect(&m_settle, &QTimer::timeout, this, &BarMover::Settled);
+    }
 
     void NotePress(QPoint global)
     {
@@ -67,10 +74,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (!m_active) {
-            // Compared with the pointer taken at construction: events still arrive while the bar is
+            // Compared with the pointers taken at construction: events still arrive while the bar is
             // being destroyed, when its members must not be read any more.
             if (watched == m_label && event->type() == QEvent::MouseButtonPress)
                 NotePress(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            else if (watched == m_bar && event->type() == QEvent::Move && m_settle.isActive())
+                m_settle.start();
             return false;
         }
         // The window and each widget on the way see the same event; moving to an absolute place
@@ -104,8 +113,23 @@ private:
     {
         m_active = false;
         QCoreApplication::instance()->removeEventFilter(this);
+        if (m_manual) {
+            m_bar->WMExitSizeMove();
+            return;
+        }
+        // The window manager's last placement may arrive after the pointer came back (openbox
+        // sends it after the button's release): snap once the bar has stopped moving.
+        m_bar->installEventFilter(this);
+        m_settle.start();
+    }
+
+    void Settled()
+    {
+        m_bar->removeEventFilter(this);
         m_bar->WMExitSizeMove();
     }
+
+    static constexpr int SettleMs = 250;
 
     TForm3* m_bar;
     const QObject* m_label;
@@ -113,6 +137,7 @@ private:
     QPoint m_pressPos;
     bool m_active = false;
     bool m_manual = false;
+    QTimer m_settle;
 };
 
 BarMover* MoverOf(TForm3* bar) { return static_cast<BarMover*>(bar->findChild<QObject*>(QLatin1String(moverName))); }
@@ -190,7 +215,7 @@ void TForm3::mousePressEvent(QMouseEvent* event)
 bool TForm3::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
 #ifdef Q_OS_WIN
-    if (eventType == "windows_generic_MSG" && static_cast<MSG*>(message)->message == WM_EXITSIZEMOVE)
+    if (kovalt::win32::IsExitSizeMove(eventType, message))
         WMExitSizeMove();
 #endif
     return QWidget::nativeEvent(eventType, message, result);

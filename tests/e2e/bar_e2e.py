@@ -86,6 +86,7 @@ class Display:
         if self.xvfb.poll() is not None:
             raise RuntimeError("Xvfb did not start")
         self.compositor = None
+        self.window_manager = None
 
     def _start_xvfb(self, number):
         read_end, write_end = os.pipe()
@@ -117,6 +118,31 @@ class Display:
         if self.compositor:
             stop(self.compositor)
             self.compositor = None
+
+    def start_window_manager(self):
+        """openbox with its stock configuration: it moves, frames and iconifies windows as a desktop does."""
+        env = dict(self.env, XDG_CACHE_HOME=os.path.join(ARTIFACTS, "openbox-cache"))
+        log_path = os.path.join(ARTIFACTS, "openbox-stderr.txt")
+        with open(log_path, "wb") as err:
+            self.window_manager = spawn(["openbox", "--sm-disable"], env=env, stderr=err)
+        wait_until("the window manager", lambda: "window id" in self.run(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False) or self.window_manager.poll() is not None)
+        if self.window_manager.poll() is not None:
+            with open(log_path, errors="replace") as f:
+                raise AssertionError("openbox did not start: " + f.read()[-1000:])
+
+    def stop_window_manager(self):
+        if self.window_manager:
+            stop(self.window_manager)
+            self.window_manager = None
+
+    def own(self):
+        """The display's own processes, which outlive a journey."""
+        return [p for p in (self.xvfb, self.compositor, self.window_manager) if p is not None]
+
+    def iconic(self, wid):
+        """Whether the window manager shows the window as an icon (minimised)."""
+        return "Iconic" in self.run("xprop", "-id", str(wid), "WM_STATE", check=False)
 
     def run(self, *cmd, check=True):
         r = subprocess.run(list(cmd), env=self.env, capture_output=True, text=True, timeout=20)
@@ -182,6 +208,7 @@ class Display:
             x.XCloseDisplay(dpy)
 
     def close(self):
+        self.stop_window_manager()
         self.stop_compositor()
         stop(self.xvfb)
 
@@ -228,6 +255,7 @@ BAR_SIZE = (230, 82)
 SHRINK = 280 - BAR_SIZE[0]
 # Where things are on the bar, from its top-left corner: Panel1 at 20,0 with a 1-pixel border.
 CLOSE = (20 + 1 + 160 - SHRINK + 8, 1 + 2 + 8)
+MINIMISE = (20 + 1 + 180 - SHRINK + 8, 1 + 2 + 8)
 READY = (20 + 1 + 50 - SHRINK + 41, 1 + BAR_SIZE[1] - 20 + 7)  # the middle of the ready indicator, once shown
 BODY = (20 + 1 + 180 - SHRINK - 30, BAR_SIZE[1] - 5)         # plain Panel1, right of the ready indicator
 OUTSIDE = (8, 10)  # the bar's transparent background, left of Panel1 and above the tile
@@ -477,8 +505,9 @@ def run(journeys, context=Context, extra_args=(), setup=None):
                     log("FAIL", journey.__name__)
                     traceback.print_exc()
                 finally:
+                    own = display.own()
                     for p in STARTED:
-                        if p is not display.xvfb and p is not display.compositor:
+                        if p not in own:
                             stop(p)
         finally:
             stop_all()

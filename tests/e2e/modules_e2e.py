@@ -79,24 +79,29 @@ def journey_twenty_five_modules_show_twenty_tiles(ctx):
     h.stop(p)
 
 
-def journey_tile_click_starts_module(ctx):
-    bar = module_dir(ctx, 3)
-    p = bar.start()
-    wid = bar.window()
-    x, y, _, _ = ctx.display.geometry(wid)
-    out = os.path.join(bar.dir, "argdump.out")
-    # The panel waits for the ready indicator; keep clicking the heading of tile 2 until it starts.
-    end = time.monotonic() + 15
-    while not os.path.exists(out) and time.monotonic() < end:
-        ctx.display.click(x + 60, y + 20 + PITCH + 8)
-        time.sleep(0.5)
-    assert os.path.exists(out), "no module started"
-    lines = h.wait_until("argdump's record", lambda: open(out).read().splitlines(), 5)
-    assert os.path.realpath(lines[0]) == os.path.realpath(bar.dir), lines
-    assert lines[2:] == ["tile 2"], lines
-    # Minimising needs a window manager, which this display lacks; the window test checks it.
-    assert p.poll() is None
-    h.stop(p)
+def journey_tile_click_starts_module_and_minimises(ctx):
+    # Minimising needs a window manager, as on the users' desktops.
+    ctx.display.start_window_manager()
+    try:
+        bar = module_dir(ctx, 3)
+        p = bar.start()
+        wid = bar.window()
+        x, y, _, _ = ctx.display.geometry(wid)
+        out = os.path.join(bar.dir, "argdump.out")
+        # The panel waits for the ready indicator; keep clicking the heading of tile 2 until it starts.
+        end = time.monotonic() + 15
+        while not os.path.exists(out) and time.monotonic() < end:
+            ctx.display.click(x + 60, y + 20 + PITCH + 8)
+            time.sleep(0.5)
+        assert os.path.exists(out), "no module started"
+        lines = h.wait_until("argdump's record", lambda: open(out).read().splitlines(), 5)
+        assert os.path.realpath(lines[0]) == os.path.realpath(bar.dir), lines
+        assert lines[2:] == ["tile 2"], lines
+        h.wait_until("the bar minimised", lambda: ctx.display.iconic(wid), 5)
+        assert p.poll() is None
+        h.stop(p)
+    finally:
+        ctx.display.stop_window_manager()
 
 
 def journey_database_down_notice_once_then_exit_zero(ctx):
@@ -120,7 +125,7 @@ def journey_database_down_notice_once_then_exit_zero(ctx):
 
 JOURNEYS = [
     journey_twenty_five_modules_show_twenty_tiles,
-    journey_tile_click_starts_module,
+    journey_tile_click_starts_module_and_minimises,
     journey_database_down_notice_once_then_exit_zero,
 ]
 

@@ -108,5 +108,45 @@ def journey_drag_snaps_and_next_start_keeps_place_and_look(ctx):
         ctx.display.stop_compositor()
 
 
+def journey_window_manager_moves_minimises_and_second_start_restores(ctx):
+    ctx.display.start_window_manager()
+    try:
+        bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
+        write_settings(bar)
+        p = bar.start()
+        wid = bar.window()
+        shot = os.path.join(ctx.artifacts, "window-wm.png")
+        h.wait_until("the ready indicator", lambda: h.shows_ready(ctx.display, wid, shot), 15, 0.2)
+        x, y, w, ht = ctx.display.geometry(wid)
+
+        # The window manager moves the bar (a system move); at the end the bar snaps to the left.
+        grab = (x + TITLE[0], y + TITLE[1])
+        drag(ctx.display, grab, (grab[0] + 12 - x, grab[1] + 400 - y))
+        h.wait_until("the bar to snap to the left edge", lambda: ctx.display.geometry(wid)[:2] == (0, 400), 5)
+        # Dropped near the right edge: it snaps to the screen's right edge.
+        x, y, _, _ = ctx.display.geometry(wid)
+        grab = (x + TITLE[0], y + TITLE[1])
+        drag(ctx.display, grab, (grab[0] + 1920 - w - 10 - x, grab[1]))
+        h.wait_until("the bar to snap to the right edge",
+                     lambda: ctx.display.geometry(wid)[:2] == (1920 - w, 400), 5)
+
+        # The minimise picture iconifies the bar; a second start of the same file restores it and ends with 0.
+        x, y, _, _ = ctx.display.geometry(wid)
+        ctx.display.click(x + h.MINIMISE[0], y + h.MINIMISE[1])
+        h.wait_until("the bar minimised", lambda: ctx.display.iconic(wid), 5)
+        second = bar.start()
+        assert second.wait(10) == 0, "exit code of the second start"
+        h.wait_until("the first bar restored", lambda: not ctx.display.iconic(wid), 5)
+        assert p.poll() is None, "the first bar ended"
+        ctx.display.screenshot(os.path.join(ctx.artifacts, "window-wm-restored.png"))
+
+        ctx.display.click(1920 - w + h.CLOSE[0], 400 + h.CLOSE[1])
+        assert p.wait(10) == 0, "exit code after the close picture"
+        assert store(bar).get("NormPos") == "%d,400,1920,%d" % (1920 - w, 400 + ht), store(bar)
+    finally:
+        ctx.display.stop_window_manager()
+
+
 if __name__ == "__main__":
-    sys.exit(h.run([journey_drag_snaps_and_next_start_keeps_place_and_look]))
+    sys.exit(h.run([journey_drag_snaps_and_next_start_keeps_place_and_look,
+                    journey_window_manager_moves_minimises_and_second_start_restores]))
