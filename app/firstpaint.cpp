@@ -9,14 +9,19 @@
 namespace kovalt {
 namespace {
 
+void Report(const char* what)
+{
+    std::fprintf(stderr, "%s %lld\n", what, static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+    std::fflush(stderr);
+}
+
 class FirstPaint : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
-            std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
-            std::fflush(stderr);
+            Report("first-paint");
             watched->removeEventFilter(this);
             deleteLater();
         }
@@ -30,6 +35,12 @@ void ReportFirstPaint(QWidget* window)
 {
     if (qEnvironmentVariableIsSet("KOVALT_FIRST_PAINT"))
         window->installEventFilter(new FirstPaint(window));
+}
+
+void ReportFilled()
+{
+    if (qEnvironmentVariableIsSet("KOVALT_FIRST_PAINT"))
+        Report("filled");
 }
 
 } // namespace kovalt

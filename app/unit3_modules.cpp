@@ -1,6 +1,7 @@
 // Module mode: the tiles, scrolling and launching.
 #include "app/unit3.h"
 
+#include "app/firstpaint.h"
 #include "app/notice.h"
 #include "app/picture.h"
 #include "modules/gradientpanel.h"
@@ -15,6 +16,13 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+
+namespace {
+
+// Red sits in the lowest byte.
+QColor ColourOf(int colour) { return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF); }
+
+} // namespace
 
 void TForm3::NaplnExe()
 {
@@ -32,6 +40,12 @@ void TForm3::NaplnExe()
         return;
     }
     m_building = true;
+    // At start-up the bar shows with its first tile and the column then appears tile by tile. It
+    // shows where the finished column will stand and in the stored look, which FormShow gives it
+    // after the fill, so the window does not jump or flash while it fills.
+    const bool showWhileFilling = m_state == RunState::Filling && !isVisible();
+    // Most tiles start the same program; its icon is taken once per build.
+    const kovalt::IconBuildCache iconCache;
     const int screenHeight = ScreenSize().height();
     tiles.ServerMode = false;
     tiles.First = 0;
@@ -42,14 +56,27 @@ void TForm3::NaplnExe()
     move(x(), 10);
     resize(kovalt::ModuleFormWidth(w), height());
     tiles.First = 1;
+    QColor text = ColourOf(m_textColor);
+    const bool sizedAhead = showWhileFilling && tiles.Count > 0;
+    if (sizedAhead) {
+        const kovalt::ColumnLayoutResult column =
+            kovalt::LayOutColumn(screenHeight, kovalt::ModuleTileHeight(w), tiles.Count, height());
+        resize(width(), column.formHeight);
+        move(x(), column.formTop);
+        RestorePlacement();
+        const kovalt::Appearance look = FormStorage1.ReadAppearance();
+        setWindowOpacity((look.opacity & 0xFF) / 255.0);
+        text = ColourOf(look.textColour);
+    }
     kovalt::ColumnLayout layout(screenHeight, kovalt::ModuleTileHeight(w));
-    const QColor text(m_textColor & 0xFF, (m_textColor >> 8) & 0xFF, (m_textColor >> 16) & 0xFF);
     for (int j = 1; j <= tiles.Count; ++j) {
         const kovalt::TilePlacement placement = layout.Place(j);
-        if (placement.formHeight > 0)
+        if (placement.formHeight > 0 && !sizedAhead)
             resize(width(), placement.formHeight);
         tiles.Last = layout.Last();
         const kovalt::ModuleTileControls tile = kovalt::MakeModuleTile(tiles, this, j, w, placement, text);
+        if (sizedAhead)
+            tile.caption->SetTextColor(text);
         connect(tile.panel, &kovalt::GradientPanel::clicked, this, [this, p = tile.panel] { JvGradient1Click(p); });
         kovalt::TileCaption* caption = tile.caption;
         connect(caption, &kovalt::TileCaption::clicked, this, [this, caption] { Jv2Click(caption); });
@@ -61,6 +88,8 @@ void TForm3::NaplnExe()
                 [this, caption](QObject* source) { Panel1DragDrop(caption, source); });
         connect(tile.image, &kovalt::TileImage::clicked, this, [this, i = tile.image] { Jv3Click(i); });
         NastavIkonu(j);
+        if (sizedAhead && !isVisible())
+            show();
         // The column appears tile by tile while later icons are still being taken.
         QCoreApplication::processEvents();
     }
@@ -71,6 +100,7 @@ void TForm3::NaplnExe()
     RestorePlacement();
     if (!Ready())
         Timer1->start();
+    kovalt::ReportFilled();
 }
 
 void TForm3::UkazNahoruDolu()

@@ -1,6 +1,8 @@
 #include "gradientpanel.h"
 #include "tilewidgets.h"
 
+#include <QImage>
+#include <QList>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -67,15 +69,51 @@ QColor GradientPanel::BandColor(int i) const {
                   mix(m_start.blue(), m_end.blue()));
 }
 
+namespace {
+
+// The bands of one panel size and colour pair, drawn once and shared: a column holds up to 50
+// panels of the same size and colours, each painted again whenever it scrolls or its text changes.
+struct GradientImage {
+    QSize size;
+    qreal ratio = 1;
+    QRgb start = 0;
+    QRgb end = 0;
+    QImage image;
+};
+
+const QImage& Bands(const GradientPanel& panel, QSize size, qreal ratio) {
+    // Server mode and module mode use a few pairs at most; the oldest goes when a new one comes.
+    constexpr int kept = 4;
+    static QList<GradientImage> images;
+    const QRgb start = panel.StartColor().rgb();
+    const QRgb end = panel.EndColor().rgb();
+    for (const GradientImage& g : images) {
+        if (g.size == size && g.ratio == ratio && g.start == start && g.end == end) return g.image;
+    }
+    GradientImage g{size, ratio, start, end, QImage(size * ratio, QImage::Format_RGB32)};
+    g.image.setDevicePixelRatio(ratio);
+    g.image.fill(Qt::black);
+    {
+        QPainter painter(&g.image);
+        const int w = size.width();
+        for (int i = 0; i < GradientPanel::GradientSteps; ++i) {
+            const int x0 = i * w / GradientPanel::GradientSteps;
+            const int x1 = (i + 1) * w / GradientPanel::GradientSteps;
+            if (x1 > x0) painter.fillRect(x0, 0, x1 - x0, size.height(), panel.BandColor(i));
+        }
+    }
+    if (images.size() >= kept) images.removeFirst();
+    images.append(std::move(g));
+    return images.constLast().image;
+}
+
+} // namespace
+
 void GradientPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int w = width();
     const int h = height();
-    for (int i = 0; i < GradientSteps; ++i) {
-        const int x0 = i * w / GradientSteps;
-        const int x1 = (i + 1) * w / GradientSteps;
-        if (x1 > x0) painter.fillRect(x0, 0, x1 - x0, h, BandColor(i));
-    }
+    if (w > 0 && h > 0) painter.drawImage(0, 0, Bands(*this, size(), devicePixelRatio()));
     if (!m_heading.isEmpty()) {
         painter.setFont(m_headingFont);
         painter.setPen(m_headingColor);

@@ -42,6 +42,22 @@ struct IconOutcome {
 /// The bitmap file beside an icon file: ".ico" becomes ".bmp" in the file name only.
 QString BitmapFileFor(const QString& iconame);
 
+/// While one lives (the first of nested ones counts), ikona asks the desktop for the icon of a program
+/// file only once and gives the same icon for every further module of that file; the scratch files
+/// are still written, and NastavIkonu still reads them back, for every module. For one build of the
+/// column, where the same program usually stands behind many tiles. A source set with
+/// SetShellIconSource is asked for every module all the same.
+class IconBuildCache {
+public:
+    IconBuildCache();
+    ~IconBuildCache();
+    IconBuildCache(const IconBuildCache&) = delete;
+    IconBuildCache& operator=(const IconBuildCache&) = delete;
+
+private:
+    bool m_owner = false;
+};
+
 /// Takes the icon of the program of command exename: deletes iconame, then writes the colour
 /// bitmap to BitmapFileFor(iconame) and the icon to iconame. When those files cannot be written
 /// the icon is still given, in memory only. rozmer is not used.

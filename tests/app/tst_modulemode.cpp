@@ -148,6 +148,56 @@ private slots:
         QVERIFY(bar->Timer1->isActive());
     }
 
+    void startup_showsWithTheFirstTileWhereAndAsTheFilledBarWillBe_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("nothing stored: centred, opaque, white") << QByteArray();
+        QTest::newRow("stored place and look")
+            << QByteArray("[TForm3]\r\nNormPos=300,40,530,1015\r\nAlphaBlendValue=100\r\nFontColor=255\r\n");
+    }
+
+    void startup_showsWithTheFirstTileWhereAndAsTheFilledBarWillBe()
+    {
+        QFETCH(QByteArray, stored);
+        makeDir(25);
+        QFile ini(dir->filePath("kovalt05.ini"));
+        QVERIFY(ini.open(QIODevice::Append));
+        ini.write(stored);
+        ini.close();
+        auto bar = makeBar();
+        // Runs at the first event round of the fill, the one that paints the first tile.
+        bool seen = false, visible = false, onlyFirstTile = false;
+        QRect geometry;
+        qreal opacity = 0;
+        QColor heading, caption;
+        QTimer::singleShot(0, bar.get(), [&] {
+            const auto& tiles = kovalt::Tiles();
+            seen = true;
+            visible = bar->isVisible();
+            onlyFirstTile = tiles.Panels[1] && !tiles.Panels[2] && bar->Building();
+            geometry = bar->geometry();
+            opacity = bar->windowOpacity();
+            heading = tiles.Panels[1] ? tiles.Panels[1]->HeadingColor() : QColor();
+            caption = tiles.Captions[1] ? tiles.Captions[1]->TextColor() : QColor();
+        });
+        bar->show();
+        QVERIFY(seen);
+        QVERIFY(visible);
+        QVERIFY(onlyFirstTile);
+        QCOMPARE(geometry, bar->geometry());
+        QCOMPARE(opacity, bar->windowOpacity());
+        QCOMPARE(heading, kovalt::Tiles().Panels[1]->HeadingColor());
+        QCOMPARE(caption, kovalt::Tiles().Captions[1]->TextColor());
+        if (stored.isEmpty()) {
+            QCOMPARE(geometry, QRect(0, 52, 230, 975));
+            QCOMPARE(caption, QColor(Qt::white));
+        } else {
+            QCOMPARE(geometry, QRect(300, 40, 230, 975));
+            QCOMPARE(qRound(opacity * 255), 100);
+            QCOMPARE(caption, QColor(Qt::red));
+        }
+    }
+
     void scroll_data()
     {
         QTest::addColumn<int>("downs");

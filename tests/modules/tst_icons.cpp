@@ -161,6 +161,35 @@ private slots:
         QCOMPARE(QImage(m_dir + "icn.bmp", "bmp").size(), QSize(w, w));
     }
 
+    void buildCache_stillPassesEveryTileThroughTheFiles() {
+        // Every tile starts the same program, as in most columns.
+        TileList list = Column(3);
+        for (int j = 2; j <= 3; ++j) list.Commands[j] = list.Commands[1];
+        const IconBuildCache cache;
+        const int w = SirkaIkony(list, m_dir);
+        QVERIFY(w > 0);
+        QVERIFY(NastavIkonu(list, 1, m_dir));
+        for (int j = 2; j <= 3; ++j) {
+            // A stale icon file must go and the bitmap come back for this tile too.
+            QVERIFY(QFile::remove(m_dir + "icn.bmp"));
+            Touch(m_dir + "icn.ico", "stale");
+            QVERIFY(NastavIkonu(list, j, m_dir));
+            QVERIFY(!QFile::exists(m_dir + "icn.ico"));
+            QCOMPARE(QImage(m_dir + "icn.bmp", "bmp").size(), QSize(w, w));
+            QCOMPARE(list.Icons[j]->Picture(), list.Icons[1]->Picture());
+        }
+        // A longer old bitmap is cut to the new one's length.
+        {
+            QFile bmp(m_dir + "icn.bmp");
+            QVERIFY(bmp.open(QIODevice::Append));
+            bmp.write(QByteArray(5000, 'x'));
+        }
+        const qint64 before = QFileInfo(m_dir + "icn.bmp").size();
+        QVERIFY(NastavIkonu(list, 1, m_dir));
+        QCOMPARE(QFileInfo(m_dir + "icn.bmp").size(), before - 5000);
+        QCOMPARE(QImage(m_dir + "icn.bmp", "bmp").size(), QSize(w, w));
+    }
+
     void widthAndUnlaunchableTiles_data() {
         QTest::addColumn<QString>("icons"); // per slot: icon side, "-" no icon, "x" program missing
         QTest::addColumn<int>("width");
