@@ -12,7 +12,7 @@ bool HasSection(const QStringList& lines, const QString& section) {
     for (const QString& line : lines) {
         const QStringView t = QStringView(line).trimmed();
         const qsizetype close = t.indexOf(u']');
-        if (t.startsWith(u'[') && close > 0 && t.mid(1, close - 1).compare(section, Qt::CaseInsensitive) == 0)
+        if (t.startsWith(u'[') && close > 0 && t.mid(1, close - 1).trimmed().compare(section, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;

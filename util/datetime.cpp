@@ -32,6 +32,8 @@ QDateTime FromDateTime(DateTime value) {
 
 QDateTime ToDosResolution(const QDateTime& local) {
     const QDateTime l = local.toLocalTime();
+    // Seven bits of years from 1980: FileTimeToDosDateTime fails outside them.
+    if (!l.isValid() || l.date().year() < 1980 || l.date().year() > 2107) return {};
     const QTime t = l.time();
     const QTime cut(t.hour(), t.minute(), t.second() - t.second() % 2);
     return QDateTime(l.date(), cut, Qt::LocalTime);

@@ -9,7 +9,8 @@ using DateTime = double;
 
 DateTime ToDateTime(const QDateTime& local);
 QDateTime FromDateTime(DateTime value);
-/// Cuts a local time to the two-second resolution of the DOS date-and-time format.
+/// Cuts a local time to the two-second resolution of the DOS date-and-time format; a time outside
+/// the years 1980 to 2107, which the format cannot hold, gives an invalid date-time.
 QDateTime ToDosResolution(const QDateTime& local);
 
 } // namespace kovalt

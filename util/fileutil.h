@@ -16,7 +16,8 @@ void SetProgramDirOverride(const QString& dir);
 bool FileExists(const QString& path);
 /// Size of the first directory entry matching path (wildcards allowed), low 32 bits; 0 when none.
 qint32 FileSizeOf(const QString& path);
-/// Last-write time of the first matching entry in local time at two-second resolution; 0 when none.
+/// Last-write time of the first matching entry in local time at two-second resolution; 0 when none
+/// or when the time lies outside the years 1980 to 2107 of that format.
 DateTime FileDateTimeOf(const QString& path);
 /// Copies in 16 KiB blocks and gives the destination the source's time at two-second resolution.
 bool CopyFileWithDate(const QString& source, const QString& destination);

@@ -10,13 +10,14 @@ namespace kovalt {
 namespace {
 constexpr qsizetype kMaxValue = 2047;
 
-// The section name of a line "[name]...", or nothing for any other line.
+// The section name of a line "[name]...", without blanks around it inside the brackets (Windows
+// finds "[ LogON ]" by "LogON"), or nothing for any other line.
 std::optional<QStringView> SectionName(QStringView line) {
     const QStringView t = line.trimmed();
     if (!t.startsWith(u'[')) return std::nullopt;
     const qsizetype close = t.indexOf(u']');
     if (close < 0) return std::nullopt;
-    return t.mid(1, close - 1);
+    return t.mid(1, close - 1).trimmed();
 }
 
 bool SameName(QStringView a, QStringView b) {

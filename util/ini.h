@@ -7,10 +7,10 @@
 
 namespace kovalt {
 
-/// Key lookups by the profile rules: section and key names without regard to case, the first
-/// match in file order, commented lines never match, values trimmed and freed of one pair of
-/// enclosing quotes and cut to 2047 characters; an absent key gives the default, an empty
-/// value the empty text.
+/// Key lookups by the profile rules: section and key names without regard to case or blanks around
+/// them (also inside the brackets of a section line), the first match in file order, commented
+/// lines never match, values trimmed and freed of one pair of enclosing quotes and cut to 2047
+/// characters; an absent key gives the default, an empty value the empty text.
 QString IniReadString(const QStringList& lines, const QString& section, const QString& key, const QString& def);
 /// Decimal, or hexadecimal when longer than two characters and beginning with "0x"; a text that
 /// does not convert gives the default.

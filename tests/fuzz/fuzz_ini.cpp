@@ -17,7 +17,7 @@ qsizetype ExpectedKeyLine(const QStringList& lines, const QString& section, cons
         const QString t = lines[i].trimmed();
         if (t.startsWith(u'[') && t.contains(u']')) {
             if (seen) return -1;
-            inSection = t.mid(1, t.indexOf(u']') - 1).compare(section.trimmed(), Qt::CaseInsensitive) == 0;
+            inSection = t.mid(1, t.indexOf(u']') - 1).trimmed().compare(section.trimmed(), Qt::CaseInsensitive) == 0;
             seen = inSection;
             continue;
         }
@@ -32,7 +32,7 @@ bool SectionExists(const QStringList& lines, const QString& section) {
     for (const QString& line : lines) {
         const QString t = line.trimmed();
         if (t.startsWith(u'[') && t.contains(u']') &&
-            t.mid(1, t.indexOf(u']') - 1).compare(section.trimmed(), Qt::CaseInsensitive) == 0)
+            t.mid(1, t.indexOf(u']') - 1).trimmed().compare(section.trimmed(), Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
