@@ -47,7 +47,9 @@ UpdateProbe ProbeUpdate(const QString& programDir) {
 
         const QString versionPath = scratch.filePath(kVersionFile);
         try {
-            ftp.Get(kVersionFile, versionPath, false);
+            ftp.Get(kVersionFile, versionPath, false, kMaxVersionFileBytes);
+        } catch (const FtpFileTooLarge&) {
+            throw; // the bar gives E for it
         } catch (const std::exception& e) {
             // The bar takes a missing version file for "no newer build".
             probe.reason = QStringLiteral("no version file: %1").arg(MessageOf(e));
@@ -57,7 +59,7 @@ UpdateProbe ProbeUpdate(const QString& programDir) {
         if (FileSizeOf(versionPath) <= 0) {
             probe.reason = QStringLiteral("the version file is empty");
         } else {
-            probe.remote = RemoteVersion(ReadTextFile(versionPath).lines);
+            probe.remote = RemoteVersion(ReadVersionFile(versionPath).lines);
             if (!IsNewerVersion(probe.remote, probe.local)) {
                 probe.reason = QStringLiteral("the remote version is not newer");
             } else {

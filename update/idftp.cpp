@@ -68,6 +68,8 @@ struct IdFtp::Impl {
     QFile* sink = nullptr;
     bool sinkFailed = false;
     qint64 received = 0;
+    qint64 limit = -1;
+    bool tooLarge = false;
     bool awaitingSize = false;
     qint64 sizeAnswer = -1;
     bool loggedIn = false;
@@ -103,6 +105,10 @@ struct IdFtp::Impl {
         auto* self = static_cast<Impl*>(user);
         const size_t n = size * count;
         if (self->abort || !self->sink) return 0;
+        if (self->limit >= 0 && qint64(n) > self->limit - self->received) {
+            self->tooLarge = true;
+            return 0;
+        }
         if (self->sink->write(data, qint64(n)) != qint64(n)) {
             self->sinkFailed = true;
             return 0;
@@ -317,7 +323,7 @@ void IdFtp::ChangeDir(const QString& dir) {
         throw Error(QStringLiteral("Cannot change to the FTP directory \"%1\". %2").arg(dir, d->Reason(rc)));
 }
 
-void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary) {
+void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary, qint64 maxBytes) {
     if (!d->connected) throw Error(QStringLiteral("Not connected to the FTP server."));
     if (remoteName.isEmpty() || HasLineBreak(remoteName)) throw Error(QStringLiteral("Invalid FTP file name."));
     const QString shown = QDir::toNativeSeparators(localPath);
@@ -349,6 +355,8 @@ void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary
     d->sink = &file;
     d->sinkFailed = false;
     d->received = 0;
+    d->limit = maxBytes;
+    d->tooLarge = false;
     d->awaitingSize = false;
     d->sizeAnswer = -1;
     d->loggedIn = false;
@@ -363,7 +371,9 @@ void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary
     d->sink = nullptr;
 
     QString failure;
-    if (d->sinkFailed)
+    if (d->tooLarge)
+        failure = QStringLiteral("Cannot retrieve \"%1\". It is larger than %2 bytes.").arg(remoteName).arg(maxBytes);
+    else if (d->sinkFailed)
         failure = QStringLiteral("Cannot write file \"%1\". %2").arg(shown, file.errorString());
     else if (rc != CURLE_OK)
         failure = QStringLiteral("Cannot retrieve \"%1\". %2").arg(remoteName, d->Reason(rc));
@@ -379,7 +389,9 @@ void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary
         failure = QStringLiteral("The file \"%1\" already exists.").arg(shown);
     if (!failure.isEmpty()) {
         discard();
-        if (d->loggedIn || rc == CURLE_ABORTED_BY_CALLBACK) d->connected = false;
+        // libcurl drops a control connection whose transfer was cut short.
+        if (d->loggedIn || rc == CURLE_ABORTED_BY_CALLBACK || d->tooLarge) d->connected = false;
+        if (d->tooLarge) throw FtpFileTooLarge(failure);
         throw Error(failure);
     }
     file.close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/error.h"
+
 #include <QString>
 
 #include <functional>
@@ -8,6 +10,12 @@
 namespace kovalt {
 
 enum class WorkMode { Read, Write };
+
+/// Thrown by IdFtp::Get when the file grows past the limit the caller gave.
+class FtpFileTooLarge : public Error {
+public:
+    using Error::Error;
+};
 
 /// A small FTP client over libcurl with the members the update check uses. One control connection
 /// lasts from Connect to Disconnect. Every call waits for the network on a worker thread while the
@@ -37,8 +45,11 @@ public:
     void ChangeDir(const QString& dir);
     /// Retrieves remoteName from the current directory ("RETR ") into localPath, which must not
     /// exist yet; the file appears only once the transfer is complete. Binary uses TYPE I and checks
-    /// the size against the server's SIZE answer when there is one; otherwise TYPE A.
-    void Get(const QString& remoteName, const QString& localPath, bool binary);
+    /// the size against the server's SIZE answer when there is one; otherwise TYPE A, whose line
+    /// ends libcurl turns into LF. With a maxBytes of 0 or more, a file that grows past it (as
+    /// written, after that change) ends the transfer there and throws FtpFileTooLarge; nothing of
+    /// it is kept and the connection is closed.
+    void Get(const QString& remoteName, const QString& localPath, bool binary, qint64 maxBytes = -1);
     /// Sends QUIT and closes the connection; never throws.
     void Disconnect();
     bool Connected() const;

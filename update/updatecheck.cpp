@@ -113,6 +113,15 @@ UpdateSettings ReadUpdateSettings(const QString& iniPath) {
     return s;
 }
 
+TextFile ReadVersionFile(const QString& path) {
+    TextFile version = ReadTextFile(path);
+    for (const QString& line : version.lines)
+        if (line.contains(QChar(0)))
+            throw Error(
+                QStringLiteral("The version file \"%1\" is not a text file.").arg(QDir::toNativeSeparators(path)));
+    return version;
+}
+
 QString RemoteVersion(const QStringList& versionLines) {
     if (versionLines.size() < 2) throw Error(QStringLiteral("List index out of bounds (1)"));
     return LeftChars(FieldAt(versionLines[1], u'\t', 2), 19);
@@ -169,14 +178,18 @@ QString KontrolaNV(UpdateHost& host, IdFtp& IdFTP1) {
             DeleteIfExists(versionPath);
             bool versionArrived = false;
             try {
-                IdFTP1.Get(kVersionFile, versionPath, false);
+                IdFTP1.Get(kVersionFile, versionPath, false, kMaxVersionFileBytes);
                 versionArrived = true;
+            } catch (const FtpFileTooLarge&) {
+                // What the server offers under that name is no version file: the check cannot tell.
+                DeleteIfExists(versionPath);
+                throw;
             } catch (const std::exception&) {
                 DeleteIfExists(versionPath);
             }
 
             if (versionArrived && FileSizeOf(versionPath) > 0) {
-                const TextFile version = ReadTextFile(versionPath);
+                const TextFile version = ReadVersionFile(versionPath);
                 const QString remote = RemoteVersion(version.lines);
                 const QString local =
                     LocalVersionText(FromDateTime(FileDateTimeOf(dir + QStringLiteral("kovalt05.exe"))));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/textfile.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -43,6 +45,14 @@ struct UpdateSettings {
 };
 
 UpdateSettings ReadUpdateSettings(const QString& iniPath);
+
+/// The version file is two short lines; a server that offers more than this under its name
+/// offers no version file, and the transfer ends there.
+constexpr qint64 kMaxVersionFileBytes = 2 * 1024 * 1024;
+
+/// Reads the downloaded version file as text; throws Error when it holds a NUL character, which
+/// no text file has, so binary data never passes for a version.
+TextFile ReadVersionFile(const QString& path);
 
 /// Field 2 of the version file's second line at TAB, cut to 19 characters. Throws Error when the
 /// file has fewer than two lines.
