@@ -12,6 +12,7 @@ namespace kovalt {
 namespace {
 QString g_programDirOverride;
 
+#ifndef Q_OS_WIN
 QFileInfo FirstMatch(const QString& path) {
     if (path.isEmpty()) return {};
     const QFileInfo info(path);
@@ -25,6 +26,7 @@ QFileInfo FirstMatch(const QString& path) {
     }
     return info.exists() ? info : QFileInfo();
 }
+#endif
 } // namespace
 
 QString ProgramDir() {
@@ -49,6 +51,8 @@ bool FileExists(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
+// On Windows these three are win32/fileutil_win.cpp.
+#ifndef Q_OS_WIN
 qint32 FileSizeOf(const QString& path) {
     const QFileInfo info = FirstMatch(path);
     if (!info.exists() || info.isDir()) return 0;
@@ -64,24 +68,34 @@ DateTime FileDateTimeOf(const QString& path) {
 bool CopyFileWithDate(const QString& source, const QString& destination) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) return false;
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    bool complete = true;
+    // A read-only destination stays, as Windows' copy leaves it (see WriteFileAtomic for root).
+    const QFileInfo existing(destination);
+    constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (existing.exists() && !existing.isDir() && !(existing.permissions() & anyWrite)) return false;
+    // Through a temporary file in the destination's folder: a copy that fails half-way (a full
+    // disk) leaves the old backup whole instead of an empty or cut one.
+    QSaveFile out(destination);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     char block[16384];
     while (true) {
         const qint64 got = in.read(block, sizeof block);
-        if (got <= 0) break;
+        if (got < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (got == 0) break;
         if (out.write(block, got) != got) {
-            complete = false;
-            break;
+            out.cancelWriting();
+            return false;
         }
     }
-    if (!out.flush()) complete = false;
+    // The time is set on the temporary file; the rename keeps it.
     const QDateTime stamp = ToDosResolution(QFileInfo(in).lastModified());
-    out.setFileTime(stamp, QFileDevice::FileModificationTime);
-    out.close();
-    return complete;
+    if (stamp.isValid()) out.setFileTime(stamp, QFileDevice::FileModificationTime);
+    return out.commit();
 }
+#endif
 
 void WriteFileAtomic(const QString& path, const QByteArray& data) {
 #ifndef Q_OS_WIN

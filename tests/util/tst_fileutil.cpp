@@ -113,6 +113,8 @@ private slots:
     void copyFileWithDate_emptiesLongerDestination();
     void copyFileWithDate_missingSourceCreatesNothing();
     void copyFileWithDate_unwritableDestinationGivesFalse();
+    void copyFileWithDate_fullDiskKeepsOldBackup();
+    void copyFileWithDate_readOnlyDestinationStays();
     void writeFileAtomic_createsAndReplaces();
     void writeFileAtomic_readOnlyFileKeepsContent();
     void writeFileAtomic_readOnlyFolderKeepsOldFile();
@@ -325,6 +327,44 @@ void TestFileUtil::writeFileAtomic_fullDiskKeepsOldFile() {
     QCOMPARE(ReadBytes(path), old);
     QCOMPARE(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "moduly.ini"}));
 #endif
+}
+
+void TestFileUtil::copyFileWithDate_fullDiskKeepsOldBackup() {
+#ifdef Q_OS_WIN
+    QSKIP("mounts a tmpfs");
+#else
+    QTemporaryDir dir;
+    const QString mnt = dir.filePath("mnt");
+    QVERIFY(QDir(dir.path()).mkdir("mnt"));
+    TmpfsMount mount(mnt);
+    MOUNT_OR_SKIP(mount, QStringLiteral("256k"));
+    const QString source = dir.filePath("moduly.ini");
+    const QString backup = mnt + QStringLiteral("/moduly.old");
+    const QByteArray old = QByteArray("[Moduly]\r\n") + QByteArray(20000, 'o');
+    WriteBytes(backup, old);
+    WriteBytes(source, QByteArray(200000, 'n'));
+    {
+        QFile filler(mnt + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(65536, 'f');
+        for (int i = 0; i < 16 && filler.write(block) == block.size() && filler.flush(); ++i) {
+        }
+    }
+    QVERIFY(!CopyFileWithDate(source, backup));
+    QCOMPARE(ReadBytes(backup), old);
+    // A first backup that cannot be written is not left behind empty.
+    QVERIFY(!CopyFileWithDate(source, mnt + QStringLiteral("/moduly.ori")));
+    QCOMPARE(QDir(mnt).entryList(QDir::Files | QDir::Hidden), (QStringList{"filler", "moduly.old"}));
+#endif
+}
+
+void TestFileUtil::copyFileWithDate_readOnlyDestinationStays() {
+    QTemporaryDir dir;
+    WriteBytes(dir.filePath("src"), "new");
+    WriteBytes(dir.filePath("dst"), "old");
+    QVERIFY(QFile::setPermissions(dir.filePath("dst"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(!CopyFileWithDate(dir.filePath("src"), dir.filePath("dst")));
+    QCOMPARE(ReadBytes(dir.filePath("dst")), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(TestFileUtil)
