@@ -1,31 +1,23 @@
+// Windows: the bar's side of the shell icon; the Windows calls are in win32/shellicon.cpp.
 #include "icons.h"
+#include "win32/shellicon.h"
 
-#include <shellapi.h>
-#include <windows.h>
+#include <QDir>
 
 namespace kovalt {
 
 void* IconColorBitmap(void* icon) {
-    ICONINFO info{};
-    if (!GetIconInfo(static_cast<HICON>(icon), &info)) return nullptr;
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return info.hbmColor;
+    return win32::IconColorBitmap(static_cast<HICON>(icon));
 }
 
 std::optional<ShellIcon> PlatformLargeIcon(const QString& path) {
-    SHFILEINFOW info{};
-    // 0x4100: the icon and the system image-list index; the large icon, as no small-icon flag is given.
-    SHGetFileInfoW(reinterpret_cast<LPCWSTR>(path.utf16()), 0, &info, sizeof info, 0x4100);
-    if (!info.hIcon) return std::nullopt;
-    ShellIcon shell;
-    shell.icon = QImage::fromHICON(info.hIcon);
-    if (auto colour = static_cast<HBITMAP>(IconColorBitmap(info.hIcon))) {
-        shell.colour = QImage::fromHBITMAP(colour);
-        DeleteObject(colour);
-    }
-    DestroyIcon(info.hIcon);
-    if (shell.icon.isNull()) return std::nullopt;
-    return shell;
+    const win32::ShellIconHandles shell(QDir::toNativeSeparators(path).toStdWString());
+    if (!shell.Icon()) return std::nullopt;
+    ShellIcon icon;
+    icon.icon = QImage::fromHICON(shell.Icon());
+    if (shell.Colour()) icon.colour = QImage::fromHBITMAP(shell.Colour());
+    if (icon.icon.isNull()) return std::nullopt;
+    return icon;
 }
 
 } // namespace kovalt
