@@ -66,7 +66,9 @@ class Display:
     def __init__(self):
         # A random display number, so two harnesses on one machine (a developer's and a build's)
         # do not both try the low numbers; one taken already makes Xvfb end and the next is tried.
-        # Xvfb tells through the pipe when it accepts connections.
+        # Xvfb tells through the pipe when it accepts connections. -noreset: by default the server
+        # resets whenever its last client leaves and refuses the connections that arrive meanwhile,
+        # which made a program started right then fail with "could not connect to display".
         rng = random.Random()
         for _ in range(10):
             number = rng.randrange(20, 900)
@@ -93,7 +95,7 @@ class Display:
         said = b""
         try:
             self.xvfb = spawn(["Xvfb", ":%d" % number, "-displayfd", str(write_end), "-screen", "0",
-                               "1920x1080x24", "-nolisten", "tcp", "-wr"], pass_fds=(write_end,))
+                               "1920x1080x24", "-nolisten", "tcp", "-noreset", "-wr"], pass_fds=(write_end,))
             os.close(write_end)
             write_end = None
             end = time.monotonic() + 20
