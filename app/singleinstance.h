@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-
 namespace kovalt {
 
 /// Lets one process per program file (path compared without regard to case) and logged-on user
@@ -27,9 +25,13 @@ signals:
     void activateRequested();
 
 private:
+    // Platform parts (posix/, win32/): start listening on the key, or ask the one listening.
+    bool listen();
     bool askRunning();
+    void announceActivation() { emit activateRequested(); }
     QString m_key;
-    QLocalServer* m_server = nullptr;
+    // The listening end, a child of this object; null while not claimed.
+    QObject* m_listener = nullptr;
 };
 
 /// Platform seams (posix/, win32/).
