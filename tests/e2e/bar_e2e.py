@@ -11,6 +11,7 @@ import random
 import select
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -265,13 +266,37 @@ OUTSIDE = (8, 10)  # the bar's transparent background, left of Panel1 and above 
 PANEL_COLOUR = (183, 255, 183)
 
 
-def point_at_fixture_db(bar_dir):
-    """Rewrites the LogON block of kovalt05.ini onto the MariaDB fixture; other keys stay."""
-    db = {}
+def mariadb_info():
+    """The MariaDB fixture's info file (KOVALT_MARIADB_INFO): HOST, PORT, USER, PASSWORD, DATABASE."""
+    values = {}
     with open(os.environ["KOVALT_MARIADB_INFO"]) as f:
         for line in f:
             k, _, v = line.strip().partition("=")
-            db[k] = v
+            values[k] = v
+    return values
+
+
+def closed_port():
+    """A port of 127.0.0.1 where nobody listens."""
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def write_fixture_settings(bar):
+    """A settings file whose one server block points at the fixture's server; no update server."""
+    db = mariadb_info()
+    lines = ["[LogON]", ";Test", "IP=" + db["HOST"], "User=" + db["USER"], "Password=" + db["PASSWORD"],
+             "Database=" + db["DATABASE"], "SQLport=" + db["PORT"], "FTP=127.0.0.1", "FTPport=1"]
+    with open(os.path.join(bar.dir, "kovalt05.ini"), "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("cp1250"))
+
+
+def point_at_fixture_db(bar_dir):
+    """Rewrites the LogON block of kovalt05.ini onto the MariaDB fixture; other keys stay."""
+    db = mariadb_info()
     wanted = {"user": db["USER"], "password": db["PASSWORD"], "database": db["DATABASE"],
               "sqlport": db["PORT"], "ip": "127.0.0.1"}
     path = os.path.join(bar_dir, "kovalt05.ini")

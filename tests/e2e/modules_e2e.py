@@ -6,7 +6,6 @@ Env: KOVALT_MARIADB_INFO, the fixture server's info file.
 """
 import os
 import shutil
-import socket
 import sys
 import time
 
@@ -15,28 +14,11 @@ import bar_e2e as h
 PITCH = 47
 
 
-def mariadb_info():
-    values = {}
-    with open(os.environ["KOVALT_MARIADB_INFO"]) as f:
-        for line in f:
-            k, _, v = line.strip().partition("=")
-            values[k] = v
-    return values
-
-
-def closed_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
 def module_dir(ctx, count, reachable=True):
     bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     shutil.copy2(ctx.argdump, os.path.join(bar.dir, "argdump.exe"))
     db = ctx.db
-    port = db["PORT"] if reachable else str(closed_port())
+    port = db["PORT"] if reachable else str(h.closed_port())
     with open(os.path.join(bar.dir, "kovalt05.ini"), "w", newline="\r\n") as f:
         f.write("[LogON]\n;Alfa\nIP=127.0.0.1\nUser=%s\nPassword=%s\nDatabase=%s\nSQLport=%s\n"
                 % (db["USER"], db["PASSWORD"], db["DATABASE"], port))
@@ -132,7 +114,7 @@ JOURNEYS = [
 
 def setup(ctx):
     ctx.argdump = ctx.args.argdump
-    ctx.db = mariadb_info()
+    ctx.db = h.mariadb_info()
 
 
 if __name__ == "__main__":

@@ -15,25 +15,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import bar_e2e as h  # noqa: E402
 
 
-def mariadb_info():
-    path = os.environ.get("KOVALT_MARIADB_INFO", "")
-    values = {}
-    with open(path) as f:
-        for line in f:
-            k, _, v = line.strip().partition("=")
-            values[k] = v
-    return values
-
-
-def write_settings(bar):
-    """The one server block of the settings file, pointing at the fixture's server."""
-    db = mariadb_info()
-    lines = ["[LogON]", ";Test", "IP=" + db["HOST"], "User=" + db["USER"], "Password=" + db["PASSWORD"],
-             "Database=" + db["DATABASE"], "SQLport=" + db["PORT"], "FTP=127.0.0.1", "FTPport=1"]
-    with open(os.path.join(bar.dir, "kovalt05.ini"), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1250"))
-
-
 def sections(text):
     """The module list as (section, name, command) in file order."""
     out = []
@@ -105,7 +86,7 @@ def visible_windows(display, pid):
 
 def journey_right_drag_reorders_and_next_start_keeps_it(ctx):
     bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
-    write_settings(bar)
+    h.write_fixture_settings(bar)
     original = open(os.path.join(bar.dir, "moduly.ini"), "rb").read()
     p, wid = start_bar(ctx, bar)
     column = Column(ctx.display, wid)
@@ -150,7 +131,7 @@ def journey_right_drag_reorders_and_next_start_keeps_it(ctx):
 
 def journey_failed_write_is_reported_and_tiles_keep_new_order(ctx):
     bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
-    write_settings(bar)
+    h.write_fixture_settings(bar)
     listed = os.path.join(bar.dir, "moduly.ini")
     original = open(listed, "rb").read()
     p, wid = start_bar(ctx, bar)

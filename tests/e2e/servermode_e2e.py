@@ -6,7 +6,6 @@ Needs the MariaDB fixture (env KOVALT_MARIADB_INFO): one block points at it, one
 Every process started here is stopped here, by its PID, also when a journey fails.
 """
 import os
-import socket
 import sys
 import time
 
@@ -19,23 +18,6 @@ TILE_PITCH = 47
 TILE_TOP = 20
 RED = (255, 0, 0)
 BLACK = (0, 0, 0)
-
-
-def mariadb_info():
-    values = {}
-    with open(os.environ.get("KOVALT_MARIADB_INFO", "")) as f:
-        for line in f:
-            k, _, v = line.strip().partition("=")
-            values[k] = v
-    return values
-
-
-def closed_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
 
 
 def block(name, active, host, port, db):
@@ -77,11 +59,11 @@ def double_click(display, point):
 
 
 def journey_closed_server_shows_notice_reachable_one_switches_to_modules(ctx):
-    db = mariadb_info()
+    db = h.mariadb_info()
     bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
     # Sorted by name: tile 1 the fixture's server (active at the start), tile 2 the closed port.
     reachable = block("Lokální", True, db["HOST"], db["PORT"], db)
-    closed = block("Zavřený", False, "127.0.0.1", closed_port(), db)
+    closed = block("Zavřený", False, "127.0.0.1", h.closed_port(), db)
     write_lines(bar, settings(reachable + closed))
     p = bar.start("/V")
     wid = bar.window(p)

@@ -18,19 +18,6 @@ TITLE = (20 + 1 + 17 + (138 - h.SHRINK) // 2, 1 + 8)  # the middle of Label1, fr
 WHEEL_TOWARD_USER = "5"
 
 
-def write_settings(bar):
-    """The one server block of the settings file, pointing at the fixture's server."""
-    db = {}
-    with open(os.environ.get("KOVALT_MARIADB_INFO", "")) as f:
-        for line in f:
-            k, _, v = line.strip().partition("=")
-            db[k] = v
-    lines = ["[LogON]", ";Test", "IP=" + db["HOST"], "User=" + db["USER"], "Password=" + db["PASSWORD"],
-             "Database=" + db["DATABASE"], "SQLport=" + db["PORT"], "FTP=127.0.0.1", "FTPport=1"]
-    with open(os.path.join(bar.dir, "kovalt05.ini"), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1250"))
-
-
 def store(bar):
     """The keys of the bar's own section of the settings file."""
     values, inside = {}, False
@@ -63,7 +50,7 @@ def journey_drag_snaps_and_next_start_keeps_place_and_look(ctx):
     ctx.display.start_compositor()
     try:
         bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
-        write_settings(bar)
+        h.write_fixture_settings(bar)
         p = bar.start()
         wid = bar.window()
         shot = os.path.join(ctx.artifacts, "window-before.png")
@@ -112,7 +99,7 @@ def journey_window_manager_moves_minimises_and_second_start_restores(ctx):
     ctx.display.start_window_manager()
     try:
         bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
-        write_settings(bar)
+        h.write_fixture_settings(bar)
         p = bar.start()
         wid = bar.window()
         shot = os.path.join(ctx.artifacts, "window-wm.png")
@@ -122,21 +109,21 @@ def journey_window_manager_moves_minimises_and_second_start_restores(ctx):
         # The window manager moves the bar (a system move); at the end the bar snaps to the left.
         grab = (x + TITLE[0], y + TITLE[1])
         drag(ctx.display, grab, (grab[0] + 12 - x, grab[1] + 400 - y))
-        h.wait_until("the bar to snap to the left edge", lambda: ctx.display.geometry(wid)[:2] == (0, 400), 5)
+        h.wait_until("the bar to snap to the left edge", lambda: ctx.display.geometry(wid)[:2] == (0, 400), 10)
         # Dropped near the right edge: it snaps to the screen's right edge.
         x, y, _, _ = ctx.display.geometry(wid)
         grab = (x + TITLE[0], y + TITLE[1])
         drag(ctx.display, grab, (grab[0] + 1920 - w - 10 - x, grab[1]))
         h.wait_until("the bar to snap to the right edge",
-                     lambda: ctx.display.geometry(wid)[:2] == (1920 - w, 400), 5)
+                     lambda: ctx.display.geometry(wid)[:2] == (1920 - w, 400), 10)
 
         # The minimise picture iconifies the bar; a second start of the same file restores it and ends with 0.
         x, y, _, _ = ctx.display.geometry(wid)
         ctx.display.click(x + h.MINIMISE[0], y + h.MINIMISE[1])
-        h.wait_until("the bar minimised", lambda: ctx.display.iconic(wid), 5)
+        h.wait_until("the bar minimised", lambda: ctx.display.iconic(wid), 10)
         second = bar.start()
         assert second.wait(10) == 0, "exit code of the second start"
-        h.wait_until("the first bar restored", lambda: not ctx.display.iconic(wid), 5)
+        h.wait_until("the first bar restored", lambda: not ctx.display.iconic(wid), 10)
         assert p.poll() is None, "the first bar ended"
         ctx.display.screenshot(os.path.join(ctx.artifacts, "window-wm-restored.png"))
 

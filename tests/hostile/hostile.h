@@ -3,6 +3,8 @@
 // What the hostile-peer tests share: the process's memory as /proc tells it, a watch that proves
 // the event loop runs and paints while a check is busy, and the hostile MySQL peer.
 
+#include "fixtures/portserver.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QEvent>
@@ -95,56 +97,15 @@ private:
     QTimer m_timer;
 };
 
-/// tests/fixtures/mysqlhostile/mysqlpeer.py on a free port of 127.0.0.1, stopped with the object.
-class MysqlPeer {
+/// tests/fixtures/mysqlhostile/mysqlpeer.py on a free port of 127.0.0.1, stopped with the object;
+/// its log has "CONNECT", "SENT n" and "DISCONNECT" lines.
+class MysqlPeer : public PortServer {
 public:
-    MysqlPeer(const QString& mode, const QString& logPath, const QStringList& extraArgs = {}) : m_logPath(logPath) {
-        const QString python = qEnvironmentVariable("KOVALT_PEER_PYTHON", QStringLiteral("python3"));
-        const QString script =
-            qEnvironmentVariable("KOVALT_FIXTURE_DIR") + QStringLiteral("/mysqlhostile/mysqlpeer.py");
-        QStringList args{script, QStringLiteral("--mode"), mode, QStringLiteral("--log"), logPath};
-        args += extraArgs;
-        m_process.start(python, args);
-        if (!m_process.waitForStarted(10000)) {
-            m_error = QStringLiteral("cannot start %1: %2").arg(python, m_process.errorString());
-            return;
-        }
-        QByteArray out;
-        for (int i = 0; i < 100 && !out.contains('\n'); ++i) {
-            if (m_process.state() != QProcess::Running) break;
-            m_process.waitForReadyRead(100);
-            out += m_process.readAllStandardOutput();
-        }
-        bool ok = false;
-        m_port = out.trimmed().toUShort(&ok);
-        if (!ok || m_port == 0)
-            m_error = QStringLiteral("the MySQL peer gave no port: %1 %2")
-                          .arg(QString::fromUtf8(out), QString::fromUtf8(m_process.readAllStandardError()));
-    }
-    ~MysqlPeer() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    MysqlPeer(const MysqlPeer&) = delete;
-    MysqlPeer& operator=(const MysqlPeer&) = delete;
-
-    bool ok() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }
-    quint16 port() const { return m_port; }
-    /// "CONNECT", "SENT n" and "DISCONNECT" lines so far.
-    QStringList log() const {
-        QFile file(m_logPath);
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    }
-
-private:
-    QProcess m_process;
-    QString m_logPath;
-    QString m_error;
-    quint16 m_port = 0;
+    MysqlPeer(const QString& mode, const QString& logPath, const QStringList& extraArgs = {})
+        : PortServer(qEnvironmentVariable("KOVALT_PEER_PYTHON", QStringLiteral("python3")),
+                     QStringLiteral("mysqlhostile/mysqlpeer.py"),
+                     QStringList{QStringLiteral("--mode"), mode, QStringLiteral("--log"), logPath} + extraArgs, logPath,
+                     QStringLiteral("MySQL peer")) {}
 };
 
 } // namespace hostile
