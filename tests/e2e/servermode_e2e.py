@@ -58,6 +58,18 @@ def double_click(display, point):
                 "--delay", "80", "1")
 
 
+def double_click_until(display, point, what, done, tries=3, wait=8):
+    """Double-clicks until done() gives something. On a loaded machine xdotool's two clicks can
+    come further apart than the double-click interval, and the bar then sees two single clicks."""
+    for _ in range(tries):
+        double_click(display, point)
+        try:
+            return h.wait_until(what, done, wait, 0.1)
+        except AssertionError:
+            continue
+    raise AssertionError("timed out waiting for " + what)
+
+
 def journey_closed_server_shows_notice_reachable_one_switches_to_modules(ctx):
     db = h.mariadb_info()
     bar = h.Bar(ctx.display, ctx.exe, ctx.fixture, ctx.tmp())
@@ -82,8 +94,8 @@ def journey_closed_server_shows_notice_reachable_one_switches_to_modules(ctx):
                     os.path.join(ctx.artifacts, "servers-zoom.png"))
 
     # The closed server: the file names it, the notice tells, server mode stays.
-    double_click(ctx.display, tile_point(wid, ctx.display, 2))
-    box = h.wait_until("the notice", lambda: [v for v in ctx.display.windows(p.pid) if v != wid], 20)[0]
+    box = double_click_until(ctx.display, tile_point(wid, ctx.display, 2), "the notice",
+                             lambda: [v for v in ctx.display.windows(p.pid) if v != wid])[0]
     time.sleep(0.5)
     ctx.display.screenshot(os.path.join(ctx.artifacts, "servers-notice.png"))
     part = server_part(bar)
@@ -95,8 +107,8 @@ def journey_closed_server_shows_notice_reachable_one_switches_to_modules(ctx):
     assert ctx.display.geometry(wid)[2:] == (280, 2 * TILE_PITCH + 35), "server column changed"
 
     # The reachable one: the file names it again and the module tiles come.
-    double_click(ctx.display, tile_point(wid, ctx.display, 1))
-    h.wait_until("the module column", lambda: ctx.display.geometry(wid)[2] != 280, 20, 0.1)
+    double_click_until(ctx.display, tile_point(wid, ctx.display, 1), "the module column",
+                       lambda: ctx.display.geometry(wid)[2] != 280)
     time.sleep(0.5)
     ctx.display.screenshot(os.path.join(ctx.artifacts, "servers-then-modules.png"))
     assert server_part(bar) == ["[LogON]"] + reachable + closed, bar.read("kovalt05.ini")
