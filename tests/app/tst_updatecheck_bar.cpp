@@ -1,5 +1,6 @@
 // The update check on the real bar, against a real FTP server on 127.0.0.1.
 
+#include "tests/app/updatebar.h"
 #include "tests/update/updatetesthelpers.h"
 
 #include "app/notice.h"
@@ -26,17 +27,7 @@ class TestUpdateCheckBar : public QObject {
 private:
     std::unique_ptr<UpdateSite> site;
 
-    // A server-mode bar of the site's program directory whose check starts at once.
-    std::unique_ptr<TForm3> makeBar()
-    {
-        kovalt::SetProgramDirOverride(site->programDir());
-        auto bar = std::make_unique<TForm3>();
-        bar->FormStorage1 = kovalt::PlacementStore(site->programDir(), "kovalt05.exe");
-        bar->SetArguments({"kovalt05.exe", "/V"});
-        bar->SetControlKeyProbe([] { return false; });
-        bar->Timer1->setInterval(1);
-        return bar;
-    }
+    std::unique_ptr<TForm3> makeBar() { return MakeUpdateBar(*site); }
 
     QString stored(const QString& key) const
     {

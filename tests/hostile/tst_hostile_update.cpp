@@ -5,6 +5,7 @@
 
 #include "hostile/hostile.h"
 #include "tests/admin/adminrun.h"
+#include "tests/app/updatebar.h"
 #include "tests/update/updatetesthelpers.h"
 
 #include "app/notice.h"
@@ -44,16 +45,7 @@ class TestHostileUpdate : public QObject {
 private:
     std::unique_ptr<UpdateSite> site;
 
-    // A server-mode bar of the site's program directory whose check starts at once.
-    std::unique_ptr<TForm3> makeBar() {
-        kovalt::SetProgramDirOverride(site->programDir());
-        auto bar = std::make_unique<TForm3>();
-        bar->FormStorage1 = kovalt::PlacementStore(site->programDir(), "kovalt05.exe");
-        bar->SetArguments({"kovalt05.exe", "/V"});
-        bar->SetControlKeyProbe([] { return false; });
-        bar->Timer1->setInterval(1);
-        return bar;
-    }
+    std::unique_ptr<TForm3> makeBar() { return MakeUpdateBar(*site); }
 
     static bool checkOver(TForm3* bar) {
         return bar->State() != TForm3::RunState::Waiting && bar->State() != TForm3::RunState::Checking &&

@@ -96,6 +96,16 @@ private:
             QFAIL(qPrintable(QStringLiteral("mount failed: ") + (mnt).lastError()));                                   \
         }                                                                                                              \
     } while (false)
+
+// Fills what is left of the file system at mnt with a file "filler"; its last write stops short.
+void FillDisk(const QString& mnt) {
+    QFile filler(mnt + QStringLiteral("/filler"));
+    if (!filler.open(QIODevice::WriteOnly)) return;
+    const QByteArray block(65536, 'f');
+    for (int i = 0; i < 16 && filler.write(block) == block.size() && filler.flush(); ++i) {
+    }
+}
+
 } // namespace
 
 class TestFileUtil : public QObject {
@@ -310,14 +320,7 @@ void TestFileUtil::writeFileAtomic_fullDiskKeepsOldFile() {
     const QString path = mnt + QStringLiteral("/moduly.ini");
     const QByteArray old = QByteArray("[Moduly]\r\n") + QByteArray(20000, 'm');
     WriteBytes(path, old);
-    {
-        // Fill what is left; the last write stops short.
-        QFile filler(mnt + QStringLiteral("/filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(65536, 'f');
-        for (int i = 0; i < 16 && filler.write(block) == block.size() && filler.flush(); ++i) {
-        }
-    }
+    FillDisk(mnt);
     try {
         WriteFileAtomic(path, QByteArray(100000, 'n'));
         QFAIL("a write to a full disk was reported as done");
@@ -343,13 +346,7 @@ void TestFileUtil::copyFileWithDate_fullDiskKeepsOldBackup() {
     const QByteArray old = QByteArray("[Moduly]\r\n") + QByteArray(20000, 'o');
     WriteBytes(backup, old);
     WriteBytes(source, QByteArray(200000, 'n'));
-    {
-        QFile filler(mnt + QStringLiteral("/filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(65536, 'f');
-        for (int i = 0; i < 16 && filler.write(block) == block.size() && filler.flush(); ++i) {
-        }
-    }
+    FillDisk(mnt);
     QVERIFY(!CopyFileWithDate(source, backup));
     QCOMPARE(ReadBytes(backup), old);
     // A first backup that cannot be written is not left behind empty.
