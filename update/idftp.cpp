@@ -1,5 +1,6 @@
 #include "idftp.h"
 
+#include "curllib.h"
 #include "util/error.h"
 
 #include <QCoreApplication>
@@ -9,11 +10,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <exception>
-#include <mutex>
 #include <thread>
 
 namespace kovalt {
@@ -26,19 +24,14 @@ constexpr long kBufferSize = 128 * 1024;
 // polling at least this often keeps that from costing its default second.
 constexpr int kPollMs = 10;
 
-void GlobalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 // An owned list of FTP commands for CURLOPT_QUOTE and CURLOPT_PREQUOTE.
 struct SList {
     curl_slist* list = nullptr;
     SList() = default;
     SList(const SList&) = delete;
     SList& operator=(const SList&) = delete;
-    ~SList() { curl_slist_free_all(list); }
-    void Add(const QByteArray& command) { list = curl_slist_append(list, command.constData()); }
+    ~SList() { Curl().slist_free_all(list); }
+    void Add(const QByteArray& command) { list = Curl().slist_append(list, command.constData()); }
 };
 
 bool HasLineBreak(const QString& text) {
@@ -190,57 +183,57 @@ struct IdFtp::Impl {
 
     // Every call starts from fresh options; the handle keeps its connection across the reset.
     void Prepare(const QByteArray& url) {
-        curl_easy_reset(easy);
+        Curl().easy_reset(easy);
         errorBuffer[0] = 0;
-        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
-        curl_easy_setopt(easy, CURLOPT_PORT, long(owner->Port));
+        Curl().easy_setopt(easy, CURLOPT_URL, url.constData());
+        Curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
+        Curl().easy_setopt(easy, CURLOPT_PORT, long(owner->Port));
         const QByteArray user = owner->Username.toUtf8(), password = owner->Password.toUtf8();
-        curl_easy_setopt(easy, CURLOPT_USERNAME, user.constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
-        curl_easy_setopt(easy, CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_V4));
-        curl_easy_setopt(easy, CURLOPT_PROXY, "");
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-        curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, kReplyTimeoutSeconds);
-        curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
-        if (!owner->Passive) curl_easy_setopt(easy, CURLOPT_FTPPORT, "-");
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kBufferSize);
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
-        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Impl::OnProgress);
-        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-        curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
-        curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &Impl::OnDebug);
-        curl_easy_setopt(easy, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::OnWrite);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+        Curl().easy_setopt(easy, CURLOPT_USERNAME, user.constData());
+        Curl().easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
+        Curl().easy_setopt(easy, CURLOPT_IPRESOLVE, long(CURL_IPRESOLVE_V4));
+        Curl().easy_setopt(easy, CURLOPT_PROXY, "");
+        Curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+        Curl().easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, kReplyTimeoutSeconds);
+        Curl().easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+        if (!owner->Passive) Curl().easy_setopt(easy, CURLOPT_FTPPORT, "-");
+        Curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        Curl().easy_setopt(easy, CURLOPT_BUFFERSIZE, kBufferSize);
+        Curl().easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+        Curl().easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        Curl().easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Impl::OnProgress);
+        Curl().easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+        Curl().easy_setopt(easy, CURLOPT_VERBOSE, 1L);
+        Curl().easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &Impl::OnDebug);
+        Curl().easy_setopt(easy, CURLOPT_DEBUGDATA, this);
+        Curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::OnWrite);
+        Curl().easy_setopt(easy, CURLOPT_WRITEDATA, this);
     }
 
     // Runs on the worker: one transfer through the multi handle.
     CURLcode Perform() {
-        if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+        if (Curl().multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
         CURLcode rc = CURLE_OK;
         int running = 1;
         while (running) {
-            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            if (Curl().multi_perform(multi, &running) != CURLM_OK) {
                 rc = CURLE_FAILED_INIT;
                 break;
             }
-            if (running && curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr) != CURLM_OK) {
+            if (running && Curl().multi_poll(multi, nullptr, 0, kPollMs, nullptr) != CURLM_OK) {
                 rc = CURLE_FAILED_INIT;
                 break;
             }
         }
         int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi, &left))
+        while (CURLMsg* message = Curl().multi_info_read(multi, &left))
             if (message->msg == CURLMSG_DONE && message->easy_handle == easy) rc = message->data.result;
-        curl_multi_remove_handle(multi, easy);
+        Curl().multi_remove_handle(multi, easy);
         return rc;
     }
 
     QString Reason(CURLcode rc) const {
-        QString text = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+        QString text = QString::fromUtf8(errorBuffer[0] ? errorBuffer : Curl().easy_strerror(rc));
         if (!lastReply.isEmpty() && rc != CURLE_COULDNT_CONNECT && rc != CURLE_OPERATION_TIMEDOUT)
             text += QStringLiteral(" (%1)").arg(QString::fromUtf8(lastReply));
         return text;
@@ -253,8 +246,8 @@ struct IdFtp::Impl {
         connected = false;
         // Cleanup sends QUIT and waits for its reply, so it runs off the caller's thread too.
         auto cleanup = [handle, cache] {
-            curl_multi_cleanup(cache);
-            curl_easy_cleanup(handle);
+            Curl().multi_cleanup(cache);
+            Curl().easy_cleanup(handle);
             return CURLE_OK;
         };
         try {
@@ -266,15 +259,14 @@ struct IdFtp::Impl {
 };
 
 IdFtp::IdFtp() : d(std::make_unique<Impl>()) {
-    GlobalInit();
     d->owner = this;
 }
 
 IdFtp::~IdFtp() {
     if (d->easy) {
-        curl_easy_setopt(d->easy, CURLOPT_VERBOSE, 0L);
-        curl_multi_cleanup(d->multi);
-        curl_easy_cleanup(d->easy);
+        Curl().easy_setopt(d->easy, CURLOPT_VERBOSE, 0L);
+        Curl().multi_cleanup(d->multi);
+        Curl().easy_cleanup(d->easy);
     }
 }
 
@@ -292,15 +284,15 @@ void IdFtp::Connect() {
     d->abort = false;
     const QByteArray url = d->BaseUrl() + "/";
     if (Port < 1 || Port > 65535) throw Error(QStringLiteral("Invalid FTP port %1.").arg(Port));
-    d->easy = curl_easy_init();
-    d->multi = curl_multi_init();
+    d->easy = Curl().easy_init();
+    d->multi = Curl().multi_init();
     if (!d->easy || !d->multi) {
         d->Close();
         throw Error(QStringLiteral("Cannot start the FTP client."));
     }
     d->Prepare(url);
-    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(d->easy, CURLOPT_FRESH_CONNECT, 1L);
+    Curl().easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+    Curl().easy_setopt(d->easy, CURLOPT_FRESH_CONNECT, 1L);
     const CURLcode rc = d->Run([this] { return d->Perform(); });
     if (rc != CURLE_OK) {
         const QString reason = d->Reason(rc);
@@ -314,10 +306,10 @@ void IdFtp::ChangeDir(const QString& dir) {
     if (!d->connected) throw Error(QStringLiteral("Not connected to the FTP server."));
     if (HasLineBreak(dir)) throw Error(QStringLiteral("Invalid FTP directory name."));
     d->Prepare(d->BaseUrl() + "/");
-    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+    Curl().easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
     SList quote;
     quote.Add("CWD " + dir.toUtf8());
-    curl_easy_setopt(d->easy, CURLOPT_QUOTE, quote.list);
+    Curl().easy_setopt(d->easy, CURLOPT_QUOTE, quote.list);
     const CURLcode rc = d->Run([this] { return d->Perform(); });
     if (rc != CURLE_OK)
         throw Error(QStringLiteral("Cannot change to the FTP directory \"%1\". %2").arg(dir, d->Reason(rc)));
@@ -342,15 +334,15 @@ void IdFtp::Get(const QString& remoteName, const QString& localPath, bool binary
 
     // The name goes to RETR as it stands, in the server's current directory.
     d->Prepare(d->BaseUrl() + "/" + QUrl::toPercentEncoding(remoteName));
-    curl_easy_setopt(d->easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-    curl_easy_setopt(d->easy, CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
+    Curl().easy_setopt(d->easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    Curl().easy_setopt(d->easy, CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
     SList prequote;
     if (binary) {
         // Asked after TYPE I; libcurl would stop reading at a short SIZE answer, so we read to the
         // end and compare.
         prequote.Add("*SIZE " + remoteName.toUtf8());
-        curl_easy_setopt(d->easy, CURLOPT_PREQUOTE, prequote.list);
-        curl_easy_setopt(d->easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+        Curl().easy_setopt(d->easy, CURLOPT_PREQUOTE, prequote.list);
+        Curl().easy_setopt(d->easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     }
     d->sink = &file;
     d->sinkFailed = false;

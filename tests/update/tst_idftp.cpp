@@ -2,6 +2,7 @@
 
 #include "updatetesthelpers.h"
 
+#include "update/curllib.h"
 #include "update/idftp.h"
 #include "util/error.h"
 
@@ -14,6 +15,10 @@ class TestIdFtp : public QObject {
     Q_OBJECT
 
 private slots:
+    // First: it looks at what the process has mapped before any FTP connection.
+    void library_loadedByTheFirstConnectionOnly();
+    void loader_namesMissingFileOrFunction_data();
+    void loader_namesMissingFileOrFunction();
     void connect_keepsCallerResponsiveWhileWaiting();
     void session_usesOneControlConnectionAndOneCwd();
     void get_binaryIsByteForByteTextUsesTypeA();
@@ -29,7 +34,51 @@ void Configure(kovalt::IdFtp& ftp, quint16 port) {
     ftp.Username = QStringLiteral("kovalt");
     ftp.Password = QStringLiteral("heslo");
 }
+bool CurlMapped() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/libcurl");
+}
 } // namespace
+
+// A bar that never checks for updates starts without libcurl and the libraries behind it.
+void TestIdFtp::library_loadedByTheFirstConnectionOnly() {
+#if !defined(Q_OS_LINUX)
+    QSKIP("libcurl is loaded at run time on Linux only");
+#endif
+    QVERIFY(!CurlMapped());
+    UpdateSite site;
+    QVERIFY(site.prepare());
+    FtpFixture server(site.server.path(), site.serverLog());
+    QVERIFY2(server.ok(), qPrintable(server.error()));
+    kovalt::IdFtp ftp;
+    Configure(ftp, server.port());
+    QVERIFY(!CurlMapped());
+    ftp.Connect();
+    QVERIFY(CurlMapped());
+    QVERIFY(ftp.Connected());
+    ftp.Disconnect();
+}
+
+void TestIdFtp::loader_namesMissingFileOrFunction_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no such library") << QStringLiteral("libkovalt-no-such-curl.so.4")
+                                     << QStringLiteral("libkovalt-no-such-curl.so.4");
+    QTest::newRow("not libcurl") << QStringLiteral("libz.so.1") << QStringLiteral("curl_global_init");
+}
+
+void TestIdFtp::loader_namesMissingFileOrFunction() {
+#if !defined(Q_OS_LINUX)
+    QSKIP("libcurl is linked outside Linux");
+#endif
+    QFETCH(QString, file);
+    QFETCH(QString, named);
+    kovalt::CurlLib lib;
+    QString error;
+    QVERIFY(!kovalt::LoadCurlLib(file.toLocal8Bit().constData(), lib, error));
+    QVERIFY2(error.contains(named), qPrintable(error));
+    QVERIFY(!lib.easy_init);
+}
 
 void TestIdFtp::connect_keepsCallerResponsiveWhileWaiting() {
     UpdateSite site;
