@@ -5,54 +5,37 @@
 #include <mutex>
 
 #if defined(KOVALT_CURL_SONAME)
-#include <dlfcn.h>
+#include "util/posix/sharedlib.h"
 #endif
 
 namespace kovalt {
 
 #if defined(KOVALT_CURL_SONAME)
 
-namespace {
-template <typename F> bool Resolve(void* handle, const char* name, F& target, QString& error) {
-    target = reinterpret_cast<F>(dlsym(handle, name));
-    if (!target) error = QStringLiteral("%1 in the FTP library").arg(QString::fromLatin1(name));
-    return target != nullptr;
-}
-} // namespace
-
 bool LoadCurlLib(const char* file, CurlLib& lib, QString& error) {
-    // RTLD_LOCAL: its dependencies (TLS, LDAP, Kerberos) stay out of the global symbol scope.
-    void* handle = dlopen(file, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* reason = dlerror();
-        error = QStringLiteral("Cannot load the FTP library %1: %2")
-                    .arg(QString::fromLocal8Bit(file), QString::fromLocal8Bit(reason ? reason : "unknown error"));
-        return false;
-    }
+    SharedLib so;
     CurlLib loaded;
-    QString missing;
-    const bool ok = Resolve(handle, "curl_global_init", loaded.global_init, missing) &&
-                    Resolve(handle, "curl_easy_init", loaded.easy_init, missing) &&
-                    Resolve(handle, "curl_easy_setopt", loaded.easy_setopt, missing) &&
-                    Resolve(handle, "curl_easy_reset", loaded.easy_reset, missing) &&
-                    Resolve(handle, "curl_easy_cleanup", loaded.easy_cleanup, missing) &&
-                    Resolve(handle, "curl_easy_strerror", loaded.easy_strerror, missing) &&
-                    Resolve(handle, "curl_multi_init", loaded.multi_init, missing) &&
-                    Resolve(handle, "curl_multi_add_handle", loaded.multi_add_handle, missing) &&
-                    Resolve(handle, "curl_multi_remove_handle", loaded.multi_remove_handle, missing) &&
-                    Resolve(handle, "curl_multi_perform", loaded.multi_perform, missing) &&
-                    Resolve(handle, "curl_multi_poll", loaded.multi_poll, missing) &&
-                    Resolve(handle, "curl_multi_info_read", loaded.multi_info_read, missing) &&
-                    Resolve(handle, "curl_multi_cleanup", loaded.multi_cleanup, missing) &&
-                    Resolve(handle, "curl_slist_append", loaded.slist_append, missing) &&
-                    Resolve(handle, "curl_slist_free_all", loaded.slist_free_all, missing);
+    const bool ok = so.Open(file, QStringLiteral("FTP library")) &&
+                    so.Resolve("curl_global_init", loaded.global_init) &&
+                    so.Resolve("curl_easy_init", loaded.easy_init) &&
+                    so.Resolve("curl_easy_setopt", loaded.easy_setopt) &&
+                    so.Resolve("curl_easy_reset", loaded.easy_reset) &&
+                    so.Resolve("curl_easy_cleanup", loaded.easy_cleanup) &&
+                    so.Resolve("curl_easy_strerror", loaded.easy_strerror) &&
+                    so.Resolve("curl_multi_init", loaded.multi_init) &&
+                    so.Resolve("curl_multi_add_handle", loaded.multi_add_handle) &&
+                    so.Resolve("curl_multi_remove_handle", loaded.multi_remove_handle) &&
+                    so.Resolve("curl_multi_perform", loaded.multi_perform) &&
+                    so.Resolve("curl_multi_poll", loaded.multi_poll) &&
+                    so.Resolve("curl_multi_info_read", loaded.multi_info_read) &&
+                    so.Resolve("curl_multi_cleanup", loaded.multi_cleanup) &&
+                    so.Resolve("curl_slist_append", loaded.slist_append) &&
+                    so.Resolve("curl_slist_free_all", loaded.slist_free_all);
     if (!ok) {
-        dlclose(handle);
-        error = QStringLiteral("Cannot load the FTP library %1: %2 is missing (libcurl 7.66 or newer is needed).")
-                    .arg(QString::fromLocal8Bit(file), missing);
+        so.Discard();
+        error = so.error();
         return false;
     }
-    // The handle stays open for the rest of the process: easy handles outlive any one caller.
     lib = loaded;
     return true;
 }
