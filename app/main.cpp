@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/firstpaint.h"
 #include "app/singleinstance.h"
+#include "app/startupwarmup.h"
 #include "app/unit3.h"
 
 #include <QMetaObject>
@@ -9,6 +10,8 @@ int main(int argc, char** argv)
 {
     // The bar is laid out in pixels and is not scaled with the screen's density.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    // Before the application object, so that it runs while Qt starts.
+    const kovalt::StartUpWarmUp warmUp;
     kovalt::Application app(argc, argv);
 
     kovalt::SingleInstance guard(QCoreApplication::applicationFilePath());

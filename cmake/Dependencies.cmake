@@ -15,3 +15,13 @@ else()
     target_link_libraries(kovalt_mariadb INTERFACE ${MARIADB_LIBRARY})
     add_library(kovalt::mariadb ALIAS kovalt_mariadb)
 endif()
+
+# Its headers alone: on Linux the connection test opens the library at run time
+# (servers/mariadblib.cpp) and the program does not link it.
+add_library(kovalt_mariadb_headers INTERFACE)
+if(TARGET PkgConfig::MARIADB)
+    target_include_directories(kovalt_mariadb_headers INTERFACE ${MARIADB_INCLUDE_DIRS})
+else()
+    target_include_directories(kovalt_mariadb_headers INTERFACE ${MARIADB_INCLUDE_DIR})
+endif()
+add_library(kovalt::mariadb_headers ALIAS kovalt_mariadb_headers)

@@ -3,21 +3,13 @@
 #include "util/codepage.h"
 #include "util/ini.h"
 
-#include <mysql.h>
+#include "mariadblib.h"
 
-#include <mutex>
 #include <optional>
 
 namespace kovalt {
 
 namespace {
-
-bool LibraryReady() {
-    static std::once_flag once;
-    static bool ready = false;
-    std::call_once(once, [] { ready = mysql_library_init(0, nullptr, nullptr) == 0; });
-    return ready;
-}
 
 // The bytes the server gets; none when the text would reach it altered.
 std::optional<QByteArray> ToCp1250(const QString& text) {
@@ -50,28 +42,30 @@ bool ZConnection::Connect() {
             lastError_ = QStringLiteral("port out of range");
             return false;
         }
-        if (!LibraryReady()) {
-            lastError_ = QStringLiteral("client library not initialised");
+        QString unavailable;
+        const MariaDbLib* db = DbClient(&unavailable);
+        if (!db) {
+            lastError_ = unavailable;
             return false;
         }
-        MYSQL* mysql = mysql_init(nullptr);
+        MYSQL* mysql = db->init(nullptr);
         if (!mysql) {
             lastError_ = QStringLiteral("out of memory");
             return false;
         }
         unsigned timeout = kTimeoutSeconds;
-        mysql_options(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
-        mysql_options(mysql, MYSQL_OPT_READ_TIMEOUT, &timeout);
-        mysql_options(mysql, MYSQL_OPT_WRITE_TIMEOUT, &timeout);
-        mysql_options(mysql, MYSQL_SET_CHARSET_NAME, "cp1250");
+        db->options(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+        db->options(mysql, MYSQL_OPT_READ_TIMEOUT, &timeout);
+        db->options(mysql, MYSQL_OPT_WRITE_TIMEOUT, &timeout);
+        db->options(mysql, MYSQL_SET_CHARSET_NAME, "cp1250");
         // An empty host is left to the library, which takes it as "localhost".
         const char* hostArg = host->isEmpty() ? nullptr : host->constData();
         const char* databaseArg = database->isEmpty() ? nullptr : database->constData();
-        if (!mysql_real_connect(mysql, hostArg, user->constData(), password->constData(), databaseArg,
+        if (!db->real_connect(mysql, hostArg, user->constData(), password->constData(), databaseArg,
                                 static_cast<unsigned>(port_), nullptr, 0)) {
-            lastErrorCode_ = mysql_errno(mysql);
-            lastError_ = DecodeCp1250(QByteArray(mysql_error(mysql)));
-            mysql_close(mysql);
+            lastErrorCode_ = db->error_code(mysql);
+            lastError_ = DecodeCp1250(QByteArray(db->error_text(mysql)));
+            db->close(mysql);
             return false;
         }
         handle_ = mysql;
@@ -84,7 +78,8 @@ bool ZConnection::Connect() {
 
 void ZConnection::Disconnect() {
     if (!handle_) return;
-    mysql_close(handle_);
+    // A connection was opened, so the library is there.
+    DbClient()->close(handle_);
     handle_ = nullptr;
 }
 

@@ -3,11 +3,14 @@
 #include "db/mariadbinfo.h"
 
 #include "servers/connection.h"
+#include "servers/mariadblib.h"
 #include "util/textfile.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -106,6 +109,41 @@ private slots:
         };
         for (const QString& sql : setup)
             QVERIFY2(root.exec(sql), qPrintable(root.error()));
+    }
+
+    // The bar loads the client library on a start-up thread; a connection asked for meanwhile
+    // waits for that load instead of failing or loading it a second time.
+    void clientLibrary_connectionWaitsForALoadUnderWay() {
+        std::thread loader([] { kovalt::DbClient(); });
+        DbSettings settings;
+        settings.host = info_.host;
+        settings.user = info_.user;
+        settings.password = info_.password;
+        settings.database = info_.database;
+        settings.port = info_.port;
+        ZConnection connection;
+        const bool ok = TestConnection(connection, settings);
+        loader.join();
+        QVERIFY2(ok, qPrintable(connection.LastError()));
+        QVERIFY(kovalt::DbClient() != nullptr);
+    }
+
+    void loader_namesMissingFileOrFunction_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("no such library") << QStringLiteral("libkovalt-no-such-mariadb.so.3")
+                                         << QStringLiteral("libkovalt-no-such-mariadb.so.3");
+        QTest::newRow("not the client library") << QStringLiteral("libz.so.1") << QStringLiteral("mysql_server_init");
+    }
+
+    void loader_namesMissingFileOrFunction() {
+        QFETCH(QString, file);
+        QFETCH(QString, named);
+        kovalt::MariaDbLib lib;
+        QString error;
+        QVERIFY(!kovalt::LoadMariaDbLib(file.toLocal8Bit().constData(), lib, error));
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY(!lib.init);
     }
 
     void testConnection_followsActiveBlock_data() {
